@@ -23,8 +23,8 @@ def test_stub_promises_only_what_exists():
     assert set(_tarvo.__all__) <= set(dir(_tarvo))
     assert "PanicException" not in text or hasattr(_tarvo, "PanicException")
     # the stub's signatures are the runtime's
-    assert str(inspect.signature(_tarvo.Dummy.seed)) == "(self, row, feature)"
-    assert str(inspect.signature(_tarvo.Dummy.save)) == "(self, data, filename, fmt)"
+    assert str(inspect.signature(_tarvo.Dummy.seed)) == "(self, /, row, feature)"
+    assert str(inspect.signature(_tarvo.Dummy.save)) == "(self, /, data, filename, fmt)"
 
 
 def test_mypy_strict_accepts_typical_use(tmp_path):

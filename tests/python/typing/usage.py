@@ -7,4 +7,4 @@ dummy: _tarvo.Dummy = _tarvo.Dummy()
 rows: list[dict[str, Any]] = dummy.seed(3, {"name": "full_name", "n": "int:1:10"})
 version: str = _tarvo.__version__
 names: list[str] = _tarvo.__all__
-result: None = dummy.save(rows, "people", "csv")
+dummy.save(rows, "people", "csv")
