@@ -79,13 +79,41 @@ def test_suffix_is_always_appended(dummy, tmp_path, capfd):
     assert sorted(p.name for p in tmp_path.iterdir()) == ["people.csv.csv", "people.json.json"]
 
 
-def test_json_is_the_json_module_text(dummy, out, capfd):
-    rows = [{"name": "Piñas", "n": 1, "x": 2.5, "none": None, "address": {"city": "Cebu"}}]
+class Text(str):
+    pass
+
+
+class Number(float):
+    pass
+
+
+JSON_CASES = [
+    [],
+    [[]],
+    [{}],
+    [[[[[]]]], {"a": {"b": {}}}],
+    [1, 2.5, None, True, False, "x", 10**30, -0.0, 1e16, 1e-05],
+    [float("nan"), float("inf"), float("-inf")],
+    ['quote " backslash \\ [ ] { } , : \n\t', "Piñas \U0001F600 \udc80", ""],
+    [{"key, with: [brackets]": "v", "": ""}],
+    [{1: "int key", 2.5: "float key", True: "bool key", None: "none key"}],
+    [Text("str subclass"), Number(1.5), {"nested": [Text("x"), {"y": Number(2.0)}]}],
+    [{"name": "Piñas", "n": 1, "x": 2.5, "none": None, "address": {"city": "Cebu"}}],
+]
+
+
+@pytest.mark.parametrize("rows", JSON_CASES)
+def test_json_is_the_json_module_text(dummy, out, capfd, rows):
     dummy.save(rows, out, "json")
     assert read(out + ".json") == json.dumps(rows, indent=4)
-    dummy.save([], out, "json")
-    assert read(out + ".json") == "[]"
-    assert capfd.readouterr().out.count("Successfully saved to") == 2
+    assert capfd.readouterr().out == f"Successfully saved to {out}.json\n"
+
+
+def test_json_of_generated_rows(dummy, out):
+    rows = dummy.seed(200, {"a": "address", "n": "full_name", "x": "float:0:10", "u": "nothing"})
+    dummy.save(rows, out, "json")
+    assert json.loads(read(out + ".json")) == rows
+    assert read(out + ".json") == json.dumps(rows, indent=4)
 
 
 def test_json_failure_keeps_the_old_file(dummy, out):
