@@ -230,6 +230,9 @@ void append_value_text(std::string& out, PyObject* value) {
     append_lossy(out, text.get());
     return;
   }
+  // Only errors of the value itself are reported and replaced; KeyboardInterrupt, SystemExit
+  // and the like stop the call, or Ctrl-C during a long save would be swallowed.
+  if (!PyErr_ExceptionMatches(PyExc_Exception)) throw ErrorAlreadySet{};
   PyErr_WriteUnraisable(value);
   Ref name = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(value)),
                                                "__name__"));
@@ -259,6 +262,9 @@ void append_field(std::string& line, std::string_view text) {
   line.push_back('"');
 }
 
+// Long loops look at pending signals now and then, so Ctrl-C ends them like any Python loop.
+constexpr Py_ssize_t kSignalCheckInterval = 4096;
+
 void save_csv(PyObject* data, const std::string& path) {
   File file(path);
   if (PyList_Size(data) == 0) return;
@@ -285,6 +291,7 @@ void save_csv(PyObject* data, const std::string& path) {
   const Py_ssize_t initial_length = PyList_Size(data);
   for (Py_ssize_t i = 0; i < initial_length && i < PyList_Size(data); ++i) {
     // A value's __str__ may change the list; the row must outlive that.
+    if (i % kSignalCheckInterval == 0) check(PyErr_CheckSignals());
     Ref row = Ref::borrow(PyList_GetItem(data, i));
     if (!row || !PyDict_Check(row.get())) continue;
     const std::size_t line_start = out.line().size();

@@ -265,6 +265,8 @@ Ref seed(PyObject* args, PyObject* kwargs) {
   }
   RowBuilder builder(columns);
   for (std::uint64_t i = 0; i < rows; ++i) {
+    // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
+    if (i % 4096 == 0) check(PyErr_CheckSignals());
     check(PyList_SetItem(result.get(), static_cast<Py_ssize_t>(i),
                          builder.build(template_row.get()).release()));
   }

@@ -279,3 +279,16 @@ def test_read_only_file(dummy, tmp_path):
     with pytest.raises(PermissionError):
         dummy.save([{"a": 1}], str(tmp_path / "ro"), "csv")
     assert target.read_text() == "keep"
+
+
+class Interrupting:
+    def __str__(self):
+        raise KeyboardInterrupt
+
+
+def test_csv_lets_interrupts_through(dummy, out, capfd):
+    rows = [{"a": 1}, {"a": Interrupting()}, {"a": 3}]
+    with pytest.raises(KeyboardInterrupt):
+        dummy.save(rows, out, "csv")
+    assert read(out + ".csv") == "a\n1\n"  # what was written stays, nothing is reported as saved
+    assert capfd.readouterr().out == ""

@@ -83,3 +83,30 @@ def test_error_paths_do_not_leak(dummy, call):
 
     refs, blocks = measure(fail, 2000)
     assert abs(refs) < 100 and blocks < 200
+
+
+class Alarm(BaseException):  # like KeyboardInterrupt
+    pass
+
+
+@pytest.mark.parametrize("call", ["seed", "save"])
+def test_long_calls_answer_signals(dummy, tmp_path, call):
+    import signal
+
+    rows = dummy.seed(300_000, {"a": "int:"}) if call == "save" else None
+
+    def ring(*_):
+        raise Alarm
+
+    old = signal.signal(signal.SIGALRM, ring)
+    signal.setitimer(signal.ITIMER_REAL, 0.01)
+    try:
+        with pytest.raises(Alarm):
+            if call == "seed":
+                dummy.seed(20_000_000, {})
+            else:
+                for _ in range(100):
+                    dummy.save(rows, str(tmp_path / "x"), "csv")
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        signal.signal(signal.SIGALRM, old)
