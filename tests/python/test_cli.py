@@ -1,0 +1,343 @@
+"""tests/python/test_cli.py: the tarvo package and its command line, run as a real process."""
+import csv
+import io
+import json
+import os
+import pty
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import pytest
+
+import _tarvo
+import tarvo
+from tarvo import _writer
+from tarvo._kinds import KINDS, kinds_table
+from tarvo._progress import Progress
+from tarvo.cli import MAX_ROWS, _row_count
+
+DEFAULT_HEADER = ["first_name", "last_name", "gender", "birthdate", "age", "email",
+                  "phone_number", "full_address"]
+FIXED_KINDS = {
+    "uuid", "id", "gender", "first_name", "last_name", "full_name", "email", "birthdate", "age",
+    "civil_status", "blood_type", "color", "status", "phone_number", "landline", "sss_number",
+    "tin_number", "philhealth_number", "region", "province", "city_mun", "barangay", "zip_code",
+    "address", "full_address",
+}
+PREFIXES = {"int:", "float:", "choice:", "list:"}
+
+
+def tarvo_cmd(*args, cwd, **kwargs):
+    return subprocess.run([sys.executable, "-m", "tarvo", *args], cwd=cwd, capture_output=True,
+                          text=True, check=False, timeout=120, **kwargs)
+
+
+def read_csv(text):
+    return list(csv.DictReader(io.StringIO(text, newline="")))
+
+
+def test_package_reexports_the_extension():
+    assert tarvo.Dummy is _tarvo.Dummy
+    assert tarvo.__version__ == _tarvo.__version__
+    assert set(tarvo.__all__) == {"Dummy", "__version__"}
+
+
+@pytest.mark.parametrize("rows", [0, 1, 5, 12_345])  # the last spans three chunks
+def test_default_columns_to_stdout(tmp_path, rows):
+    done = tarvo_cmd("--rows", str(rows), cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    if rows == 0:
+        assert done.stdout == ""  # what save writes for no rows
+        return
+    assert done.stdout.splitlines()[0] == ",".join(DEFAULT_HEADER)
+    people = read_csv(done.stdout)
+    assert len(people) == rows
+    for person in people:
+        assert person["gender"] in ("Male", "Female")
+        assert person["email"].startswith(person["first_name"].lower().split()[0])
+        assert person["age"].isdigit() and person["birthdate"][4] == "-"
+    assert list(tmp_path.iterdir()) == []  # nothing left behind
+
+
+@pytest.mark.parametrize("rows", [1, 12_001])
+def test_csv_column_names_that_need_quoting(tmp_path, rows):
+    done = tarvo_cmd("-n", str(rows), "-c", "a,b=int:1:1", "-c", 'say "hi"=choice:x',
+                     "-c", "two\nlines=age", cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    table = list(csv.reader(io.StringIO(done.stdout, newline="")))
+    assert table[0] == ["a,b", 'say "hi"', "two\nlines"]
+    assert len(table) == rows + 1 and table[-1][:2] == ["1", "x"]
+
+
+@pytest.mark.parametrize("rows", [0, 3, 12_001])
+def test_json_columns_to_stdout(tmp_path, rows):
+    done = tarvo_cmd("-n", str(rows), "-f", "JSON", "-c", "n=int:1:5", "-c", "where=address",
+                     "-c", "odd=no_such_kind", "-c", "pick=choice:a, b", cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert not done.stdout.endswith("\n")  # save adds no newline to JSON
+    data = json.loads(done.stdout)
+    assert len(data) == rows
+    for row in data:
+        assert list(row) == ["n", "where", "odd", "pick"]
+        assert 1 <= row["n"] <= 5 and row["odd"] is None and row["pick"] in ("a", "b")
+        assert set(row["where"]) == {"barangay", "city", "province", "region", "zip_code"}
+
+
+@pytest.mark.parametrize(
+    "args, written, fmt",
+    [
+        (["-o", "people"], "people.csv", "csv"),
+        (["-o", "people.csv"], "people.csv", "csv"),
+        (["-o", "people.json"], "people.json", "json"),
+        (["-o", "people", "-f", "json"], "people.json", "json"),
+        (["-o", "people.csv", "-f", "CSV"], "people.csv", "csv"),
+        (["-o", "people.txt"], "people.txt.csv", "csv"),
+        (["-o", "-", "-f", "json"], None, "json"),
+    ],
+)
+def test_output_file_names(tmp_path, args, written, fmt):
+    done = tarvo_cmd("-n", "4", *args, cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    if written is None:
+        assert len(json.loads(done.stdout)) == 4
+        assert list(tmp_path.iterdir()) == []
+        return
+    assert done.stdout == f"Successfully saved to {written}\n"
+    assert [p.name for p in tmp_path.iterdir()] == [written]
+    text = (tmp_path / written).read_text(encoding="utf-8")
+    rows = json.loads(text) if fmt == "json" else read_csv(text)
+    assert len(rows) == 4 and list(rows[0]) == DEFAULT_HEADER
+
+
+class ScriptedDummy:
+    """seed gives known rows (awkward values included), save is the real one."""
+
+    def __init__(self):
+        self._real = _tarvo.Dummy()
+        self._next = 0
+
+    def seed(self, row, feature):
+        rows = [{"i": self._next + k, "s": "Niño, \"Jr\"", "d": {"a": "x,y"}, "none": None}
+                for k in range(row)]
+        self._next += row
+        return rows
+
+    def save(self, data, filename, fmt):
+        self._real.save(data, filename, fmt)
+
+
+@pytest.mark.parametrize("fmt", ["csv", "json"])
+@pytest.mark.parametrize("rows, chunk", [(0, 3), (1, 3), (3, 3), (7, 3), (7, 1), (7, 100)])
+def test_chunks_join_to_the_bytes_of_one_save(monkeypatch, tmp_path, capfd, fmt, rows, chunk):
+    monkeypatch.setattr(_writer, "Dummy", ScriptedDummy)
+    sink = io.BytesIO()
+    progress = Progress(rows, sys.stderr, enabled=False)
+    _writer.generate({"i": "", "s": "", "d": "", "none": ""}, rows, fmt, lambda: sink, progress,
+                     chunk=chunk)
+    ScriptedDummy().save(ScriptedDummy().seed(rows, {}), str(tmp_path / "whole"), fmt)
+    assert sink.getvalue() == (tmp_path / f"whole.{fmt}").read_bytes()
+    # Only the reference save above may print its line; the chunk saves stay quiet.
+    printed = capfd.readouterr().out
+    assert "tarvo-" not in printed and printed.count("Successfully saved") <= 1
+
+
+def assert_one_error_line(done, status, *fragments):
+    assert done.returncode == status
+    assert done.stderr.startswith("tarvo: error: ") and done.stderr.count("\n") == 1
+    assert "Traceback" not in done.stderr
+    for fragment in fragments:
+        assert fragment in done.stderr
+
+
+@pytest.mark.parametrize(
+    "args, fragment",
+    [
+        (["-n", "-1"], "must not be negative"),
+        (["-n", "ten"], "not a whole number"),
+        (["-n", str(MAX_ROWS + 1)], "at most"),
+        (["-f", "xml"], "invalid choice: 'xml'"),
+        (["-c", "age"], "expected NAME=KIND, got 'age'"),
+        (["-c", "=age"], "expected NAME=KIND"),
+        (["-c", "a="], "expected NAME=KIND"),
+        (["-c", "a=age", "-c", "a=gender"], "column 'a' is given twice"),
+        (["-o", "x.json", "-f", "csv"], "ends in .json but --format is csv"),
+        (["-o", ""], "empty file name"),
+        (["--rows"], "expected one argument"),
+        (["colours"], "invalid choice: 'colours'"),
+    ],
+)
+def test_usage_errors(tmp_path, args, fragment):
+    done = tarvo_cmd(*args, cwd=tmp_path)
+    assert_one_error_line(done, 2, fragment, "tarvo --help")
+    assert done.stdout == "" and list(tmp_path.iterdir()) == []
+
+
+def test_row_count_limits():
+    assert _row_count("0") == 0
+    assert _row_count(str(MAX_ROWS)) == MAX_ROWS
+
+
+@pytest.mark.parametrize(
+    "column, message",
+    [
+        ("n=int:5:1", "column 'n' (int:5:1): cannot sample empty range"),
+        ("x=float:0:inf", "column 'x' (float:0:inf): called `Result::unwrap()` on an `Err` "
+                          "value: NonFinite"),
+    ],
+)
+def test_internal_failure_keeps_an_existing_file(tmp_path, column, message):
+    (tmp_path / "keep.csv").write_text("old\n")
+    done = tarvo_cmd("-c", "name=full_name", "-c", column, "-o", "keep", cwd=tmp_path)
+    assert_one_error_line(done, 1, message)
+    assert done.stdout == ""
+    assert (tmp_path / "keep.csv").read_text() == "old\n"
+
+
+@pytest.mark.parametrize(
+    "output, reason",
+    [
+        ("missing/x", "missing/x.csv: No such file or directory"),
+        ("plain/x", "plain/x.csv: Not a directory"),
+        ("folder.csv", "folder.csv: Is a directory"),
+    ],
+)
+def test_unwritable_paths(tmp_path, output, reason):
+    (tmp_path / "plain").write_text("a file, not a directory")
+    (tmp_path / "folder.csv").mkdir()
+    done = tarvo_cmd("-n", "2", "-o", output, cwd=tmp_path)
+    assert_one_error_line(done, 1, reason)
+    assert done.stdout == ""
+
+
+def test_kinds_lists_every_kind_with_a_live_example(tmp_path):
+    done = tarvo_cmd("kinds", cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    listed = {line.split()[0] for line in done.stdout.splitlines()[1:] if line[:1].islower()}
+    fixed = {kind for kind in listed if ":" not in kind}
+    assert fixed == FIXED_KINDS
+    assert {kind[:kind.index(":") + 1] for kind in listed - fixed} == PREFIXES
+    # every example kind is one that seed recognises: a typo would show None
+    row = _tarvo.Dummy().seed(1, {kind.example: kind.example for kind in KINDS})[0]
+    assert None not in row.values()
+    assert "None" not in kinds_table().split("\n", 1)[1].rsplit("\n\n", 1)[0]
+
+
+@pytest.mark.parametrize(
+    "done, drawn",
+    [(50, False), (100, False)],  # within the delay nothing is drawn, even at the end
+)
+def test_progress_waits_for_the_delay(done, drawn):
+    stream = io.StringIO()
+    progress = Progress(100, stream, enabled=True, delay=1.0, clock=lambda: 0.5)
+    progress.update(done)
+    assert (stream.getvalue() != "") == drawn
+
+
+def test_progress_draws_then_wipes_itself():
+    now = [0.0]
+    stream = io.StringIO()
+    progress = Progress(1000, stream, enabled=True, delay=1.0, width=10, clock=lambda: now[0])
+    now[0] = 2.0
+    progress.update(250)
+    assert stream.getvalue() == "\r[##--------]  25%  250/1000 rows  eta 6s"
+    progress.update(250)  # unchanged text is not redrawn
+    now[0] = 4.0
+    progress.update(1000)
+    last = stream.getvalue().rsplit("\r", 1)[1]
+    assert last.startswith("[##########] 100%  1000/1000 rows") and "eta" not in last
+    assert len(last) == len("[##--------]  25%  250/1000 rows  eta 6s")  # old eta blanked out
+    progress.close()
+    assert stream.getvalue().endswith("\r" + " " * len(last) + "\r")
+
+
+def test_progress_disabled_draws_nothing():
+    stream = io.StringIO()
+    progress = Progress(10, stream, enabled=False, delay=0.0)
+    progress.update(5)
+    progress.close()
+    assert stream.getvalue() == ""
+
+
+@pytest.mark.parametrize("terminal", [True, False])
+def test_progress_bar_only_on_a_terminal(tmp_path, terminal):
+    # Long enough to pass the one-second delay on any machine that runs these tests.
+    args = [sys.executable, "-m", "tarvo", "-n", "1000000", "-o", "big.csv"]
+    if terminal:
+        controller, stderr = pty.openpty()
+    else:
+        controller, stderr = None, subprocess.PIPE
+    job = subprocess.Popen(args, cwd=tmp_path, stdout=subprocess.PIPE, stderr=stderr)
+    seen = b""
+    if terminal:
+        os.close(stderr)
+        while True:
+            try:
+                block = os.read(controller, 4096)
+            except OSError:  # EIO once the child has closed its side
+                break
+            if not block:
+                break
+            seen += block
+        os.close(controller)
+        out, _ = job.communicate(timeout=120)
+    else:
+        out, seen = job.communicate(timeout=120)
+    assert job.returncode == 0 and out == b"Successfully saved to big.csv\n"
+    if terminal:
+        assert b"100%  1000000/1000000 rows" in seen and seen.endswith(b"\r")
+    else:
+        assert seen == b""
+    with open(tmp_path / "big.csv", "rb") as f:
+        assert sum(1 for _ in f) == 1_000_001
+
+
+def test_interrupt_exits_130_and_removes_the_partial_file(tmp_path):
+    # A shell may start background jobs with SIGINT ignored; the child must get the default.
+    job = subprocess.Popen([sys.executable, "-m", "tarvo", "-n", str(MAX_ROWS), "-o", "huge"],
+                           cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                           preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+    deadline = time.monotonic() + 60
+    while not (tmp_path / "huge.csv").exists() and time.monotonic() < deadline:
+        time.sleep(0.05)
+    job.send_signal(signal.SIGINT)
+    out, err = job.communicate(timeout=60)
+    assert (job.returncode, out, err) == (130, b"", b"")
+    assert not (tmp_path / "huge.csv").exists()
+
+
+def test_closed_pipe_ends_quietly(tmp_path):
+    job = subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "200000"], cwd=tmp_path,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    assert job.stdout.readline().startswith(b"first_name,")
+    job.stdout.close()
+    err = job.stderr.read()
+    assert job.wait(timeout=60) == 1 and err == b""
+
+
+def test_stubs_type_the_package_for_mypy(tmp_path):
+    pytest.importorskip("mypy")
+    stubs = tmp_path / "stubs"
+    shutil.copytree(Path(tarvo.__file__).parent, stubs / "tarvo",
+                    ignore=shutil.ignore_patterns("__pycache__"))
+    good = tmp_path / "good.py"
+    good.write_text(
+        "from typing import Any\n"
+        "from tarvo import Dummy, __version__\n"
+        "rows: list[dict[str, Any]] = Dummy().seed(2, {'n': 'int:1:3'})\n"
+        "Dummy().save(rows, 'out', 'csv')\n"
+        "version: str = __version__\n")
+    bad = tmp_path / "bad.py"
+    bad.write_text("from tarvo import Dummy\nDummy().seed('2', {'n': 1})\n")
+    env = {**os.environ, "MYPYPATH": str(stubs)}
+    results = {}
+    for path in (good, bad):
+        results[path.name] = subprocess.run(
+            [sys.executable, "-m", "mypy", "--strict", "--no-incremental",
+             "--cache-dir", str(tmp_path / "cache"), str(path)],
+            capture_output=True, text=True, check=False, env=env)
+    assert results["good.py"].returncode == 0, results["good.py"].stdout
+    assert results["bad.py"].returncode == 1 and 'Argument 1 to "seed"' in results["bad.py"].stdout
