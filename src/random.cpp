@@ -1,6 +1,10 @@
 // src/random.cpp: the ChaCha12 block function, refill and rekey of Rng, and the thread's instance.
 #include "random.hpp"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <pthread.h>
+#endif
+
 #include "panic.hpp"
 
 #if defined(__SSE2__)
@@ -259,8 +263,28 @@ std::size_t Rng::uniform_index_wide(std::uint64_t n) {
   return static_cast<std::size_t>(result);
 }
 
+namespace {
+
+// The generator of the thread that calls fork() is copied into the child, buffer and key alike;
+// without a fresh key a forked worker (multiprocessing's default on Linux) would draw exactly
+// the values its parent draws next. The child's only thread is the one that forked.
+thread_local Rng* this_thread_rng = nullptr;
+
+void rekey_after_fork() noexcept {
+  if (this_thread_rng != nullptr) this_thread_rng->rekey_at_next_draw();
+}
+
+}  // namespace
+
 Rng& thread_rng() {
   thread_local Rng rng;
+  if (this_thread_rng == nullptr) [[unlikely]] {
+#if defined(__unix__) || defined(__APPLE__)
+    static const bool registered = pthread_atfork(nullptr, nullptr, rekey_after_fork) == 0;
+    (void)registered;
+#endif
+    this_thread_rng = &rng;
+  }
   return rng;
 }
 

@@ -58,6 +58,13 @@ class Rng {
   std::size_t position() const { return position_; }  // 0..64
   std::uint64_t block_counter() const { return counter_; }
 
+  // Drops what is buffered and takes a fresh key from the source at the next draw. For a
+  // process made by fork(), whose copy of the generator would otherwise repeat the parent's.
+  void rekey_at_next_draw() noexcept {
+    position_ = detail::kBufferWords;
+    counter_ = detail::kRekeyBlocks;
+  }
+
  private:
   void set_key(const Key& key) noexcept;
   void refill();

@@ -392,5 +392,23 @@ TEST(ThreadRng, OnePerThreadWithItsOwnKey) {
   EXPECT_NE(my_words, other_words);
 }
 
+TEST(Rekey, AtNextDrawDiscardsTheBufferAndTakesANewKey) {
+  key_requests = 0;
+  Rng parent(counting_key(), counting_source);
+  (void)parent.draw_u32();  // a partly used buffer, as a process has when it forks
+  Rng child = parent;
+  child.rekey_at_next_draw();
+  const std::uint32_t from_child = child.draw_u32();
+  EXPECT_EQ(key_requests.load(), 1);
+  EXPECT_EQ(child.block_counter(), 4u);
+  EXPECT_EQ(child.position(), 1u);
+  EXPECT_NE(from_child, parent.draw_u32());
+  // The new key is the source's: the same words as a generator keyed with it from the start.
+  Key fresh;
+  fresh.fill(0xA5);
+  Rng expected(fresh);
+  EXPECT_EQ(from_child, expected.draw_u32());
+}
+
 }  // namespace
 }  // namespace tarvo
