@@ -31,13 +31,19 @@ Format select_format(PyObject* fmt) {
   while (begin < end && is_white_space(PyUnicode_ReadChar(fmt, begin))) ++begin;
   while (end > begin && is_white_space(PyUnicode_ReadChar(fmt, end - 1))) --end;
   Ref trimmed = Ref::checked(PyUnicode_Substring(fmt, begin, end));
-  Ref lowered = Ref::checked(PyObject_CallMethod(trimmed.get(), "lower", nullptr));
+  static PyObject* const lower = PyUnicode_InternFromString("lower");  // kept for the process
+  if (lower == nullptr) throw ErrorAlreadySet{};
+  Ref lowered = Ref::checked(PyObject_CallMethodObjArgs(trimmed.get(), lower, nullptr));
   const std::string_view text = utf8(lowered.get());
   if (text.find("json") != std::string_view::npos) return Format::Json;
   if (text.find("csv") != std::string_view::npos) return Format::Csv;
   PyErr_SetString(PyExc_ValueError, "Invalid format. Choose either `json` or `csv`.");
   throw ErrorAlreadySet{};
 }
+
+// An interrupted open or write is retried, but only after Python's signal handlers have run:
+// a path that blocks (a FIFO with no reader) must still give way to Ctrl-C.
+void run_signal_handlers() { check(PyErr_CheckSignals()); }
 
 // An open file descriptor, closed on every path out of the call.
 class File {
@@ -46,10 +52,12 @@ class File {
     if (path.find('\0') != std::string::npos) {
       throw_os_error_text("file name contains a NUL character");
     }
-    do {
+    for (;;) {
       fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) throw_os_error(errno);
+      if (fd_ >= 0) break;
+      if (errno != EINTR) throw_os_error(errno);
+      run_signal_handlers();
+    }
   }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -63,8 +71,9 @@ class File {
     while (!bytes.empty()) {
       const ssize_t n = ::write(fd, bytes.data(), bytes.size());
       if (n < 0) {
-        if (errno == EINTR) continue;
-        throw_os_error(errno);
+        if (errno != EINTR) throw_os_error(errno);
+        run_signal_handlers();
+        continue;
       }
       if (n == 0) throw_os_error_text("failed to write whole buffer");
       bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -178,7 +187,9 @@ std::string indent_json(std::string_view compact) {
 
 void save_json(PyObject* data, const std::string& path) {
   Ref json = Ref::checked(PyImport_ImportModule("json"));
-  Ref dumps = Ref::checked(PyObject_GetAttrString(json.get(), "dumps"));
+  static PyObject* const name = PyUnicode_InternFromString("dumps");  // kept for the process
+  if (name == nullptr) throw ErrorAlreadySet{};
+  Ref dumps = Ref::checked(PyObject_GetAttr(json.get(), name));
   Ref text = Ref::checked(PyObject_CallFunctionObjArgs(dumps.get(), data, nullptr));
   const std::string indented = indent_json(str_to_utf8(text.get()));
   text = Ref();  // the compact text can be as large as the file: free it before writing

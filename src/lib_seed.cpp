@@ -254,8 +254,7 @@ Ref seed(PyObject* args, PyObject* kwargs) {
   if (rows > static_cast<std::uint64_t>(PY_SSIZE_T_MAX)) {
     return Ref::checked(PyErr_NoMemory());
   }
-  Ref result = Ref::checked(PyList_New(static_cast<Py_ssize_t>(rows)));
-  if (rows == 0) return result;
+  if (rows == 0) return Ref::checked(PyList_New(0));
 
   // Every row starts as a copy of one dict with the row's keys in column order: copying a
   // small dict is far cheaper than growing a new one key by key.
@@ -263,12 +262,21 @@ Ref seed(PyObject* args, PyObject* kwargs) {
   for (const Column& column : columns) {
     check(PyDict_SetItem(template_row.get(), column.key.get(), Py_None));
   }
+  // Rows are gathered here and put into the list only at the end: a list with empty slots must
+  // never be visible to Python code, which can run during the loop (a garbage-collector
+  // callback, a signal handler) and would crash reading such a slot.
+  std::vector<Ref> built;
+  if (rows > built.max_size()) return Ref::checked(PyErr_NoMemory());
+  built.reserve(static_cast<std::size_t>(rows));
   RowBuilder builder(columns);
   for (std::uint64_t i = 0; i < rows; ++i) {
     // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
     if (i % 4096 == 0) check(PyErr_CheckSignals());
-    check(PyList_SetItem(result.get(), static_cast<Py_ssize_t>(i),
-                         builder.build(template_row.get()).release()));
+    built.push_back(builder.build(template_row.get()));
+  }
+  Ref result = Ref::checked(PyList_New(static_cast<Py_ssize_t>(rows)));
+  for (std::size_t i = 0; i < built.size(); ++i) {
+    PyList_SetItem(result.get(), static_cast<Py_ssize_t>(i), built[i].release());
   }
   return result;
 }
