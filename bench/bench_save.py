@@ -6,13 +6,13 @@ Prints the median of several runs of each, in one process so the ratios hold on 
 import csv
 import json
 import os
-import statistics
 import sys
 import tempfile
 import time
 from contextlib import redirect_stdout
 
 import _tarvo
+from bench_tarvo import median_time as timed
 
 
 def make_rows(n):
@@ -31,15 +31,6 @@ def make_rows(n):
         }
         for i in range(n)
     ]
-
-
-def timed(fn, runs):
-    times = []
-    for _ in range(runs):
-        start = time.perf_counter()
-        fn()
-        times.append(time.perf_counter() - start)
-    return statistics.median(times)
 
 
 def main():

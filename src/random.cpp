@@ -21,22 +21,6 @@ constexpr int kDoubleRounds = 6;  // ChaCha12
 
 constexpr std::uint32_t rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-inline void quarter_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
-                          std::uint32_t& d) {
-  a += b;
-  d ^= a;
-  d = rotl(d, 16);
-  c += d;
-  b ^= c;
-  b = rotl(b, 12);
-  a += b;
-  d ^= a;
-  d = rotl(d, 8);
-  c += d;
-  b ^= c;
-  b = rotl(b, 7);
-}
-
 #if defined(__GNUC__)
 // One lane per block: lane i holds the state word of block counter + i, so the rounds of the
 // four blocks run side by side without any shuffling until the final transpose. GCC and clang
@@ -44,8 +28,12 @@ inline void quarter_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
 using Lanes = std::uint32_t __attribute__((vector_size(16)));
 
 inline Lanes rotl(Lanes x, int n) { return (x << n) | (x >> (32 - n)); }
+#endif  // __GNUC__
 
-inline void quarter_round(Lanes& a, Lanes& b, Lanes& c, Lanes& d) {
+// The same rounds serve one block (Word = uint32_t) and four blocks side by side (Word = four
+// lanes of uint32_t); rotl is overloaded for both.
+template <typename Word>
+inline void quarter_round(Word& a, Word& b, Word& c, Word& d) {
   a += b;
   d ^= a;
   d = rotl(d, 16);
@@ -60,6 +48,22 @@ inline void quarter_round(Lanes& a, Lanes& b, Lanes& c, Lanes& d) {
   b = rotl(b, 7);
 }
 
+// Column rounds then diagonal rounds, six times: the ChaCha12 permutation of the state.
+template <typename Word>
+inline void chacha12_rounds(Word (&x)[16]) {
+  for (int round = 0; round < kDoubleRounds; ++round) {
+    quarter_round(x[0], x[4], x[8], x[12]);
+    quarter_round(x[1], x[5], x[9], x[13]);
+    quarter_round(x[2], x[6], x[10], x[14]);
+    quarter_round(x[3], x[7], x[11], x[15]);
+    quarter_round(x[0], x[5], x[10], x[15]);
+    quarter_round(x[1], x[6], x[11], x[12]);
+    quarter_round(x[2], x[7], x[8], x[13]);
+    quarter_round(x[3], x[4], x[9], x[14]);
+  }
+}
+
+#if defined(__GNUC__)
 void blocks4_lanes(const std::array<std::uint32_t, 8>& key, std::uint64_t counter,
                    std::uint32_t* out64) noexcept {
   Lanes input[16];
@@ -82,16 +86,7 @@ void blocks4_lanes(const std::array<std::uint32_t, 8>& key, std::uint64_t counte
   for (int i = 0; i < 16; ++i) {
     x[i] = input[i];
   }
-  for (int round = 0; round < kDoubleRounds; ++round) {
-    quarter_round(x[0], x[4], x[8], x[12]);
-    quarter_round(x[1], x[5], x[9], x[13]);
-    quarter_round(x[2], x[6], x[10], x[14]);
-    quarter_round(x[3], x[7], x[11], x[15]);
-    quarter_round(x[0], x[5], x[10], x[15]);
-    quarter_round(x[1], x[6], x[11], x[12]);
-    quarter_round(x[2], x[7], x[8], x[13]);
-    quarter_round(x[3], x[4], x[9], x[14]);
-  }
+  chacha12_rounds(x);
   for (int i = 0; i < 16; ++i) {
     x[i] += input[i];
   }
@@ -143,16 +138,7 @@ void chacha12_block_scalar(const std::array<std::uint32_t, 8>& key, std::uint64_
   for (int i = 0; i < 16; ++i) {
     x[i] = input[i];
   }
-  for (int round = 0; round < kDoubleRounds; ++round) {
-    quarter_round(x[0], x[4], x[8], x[12]);
-    quarter_round(x[1], x[5], x[9], x[13]);
-    quarter_round(x[2], x[6], x[10], x[14]);
-    quarter_round(x[3], x[7], x[11], x[15]);
-    quarter_round(x[0], x[5], x[10], x[15]);
-    quarter_round(x[1], x[6], x[11], x[12]);
-    quarter_round(x[2], x[7], x[8], x[13]);
-    quarter_round(x[3], x[4], x[9], x[14]);
-  }
+  chacha12_rounds(x);
   for (int i = 0; i < 16; ++i) {
     out16[i] = x[i] + input[i];
   }

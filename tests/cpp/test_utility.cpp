@@ -5,24 +5,12 @@
 #include <string>
 
 #include "providers/utility.hpp"
+#include "keyed_rng.hpp"
 
 namespace tarvo {
 namespace {
 
-// Two generators made here produce the same words forever: the first key is 0, 1, ..., 31, and
-// the rekey after every 64 KiB takes a fixed key instead of the operating system's.
-bool fixed_rekey(Key& key) noexcept {
-  key.fill(0xA5);
-  return true;
-}
-
-Rng keyed_rng() {
-  Key key;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    key[i] = static_cast<std::uint8_t>(i);
-  }
-  return Rng(key, fixed_rekey);
-}
+using test_support::keyed_rng;
 
 TEST(Utility, ColorAndStatusTakeOneIndexEach) {
   Rng rng = keyed_rng();
