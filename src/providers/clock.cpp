@@ -47,7 +47,14 @@ CivilDate utc_date_from_unix_seconds(std::int64_t seconds) {
 // only whole seconds matter, and time() is the cheapest clock read on every platform (a few
 // nanoseconds against tens). Its failure value, -1, lands in the before-1970 Panic.
 CivilDate today_utc() {
-  return utc_date_from_unix_seconds(static_cast<std::int64_t>(std::time(nullptr)));
+  // The calendar conversion is redone only when the day changes: this runs for every row.
+  thread_local std::int64_t cached_day = -1;
+  thread_local CivilDate cached_date{};
+  const auto seconds = static_cast<std::int64_t>(std::time(nullptr));
+  if (seconds >= 0 && seconds / kSecondsPerDay == cached_day) return cached_date;
+  cached_date = utc_date_from_unix_seconds(seconds);
+  cached_day = seconds / kSecondsPerDay;
+  return cached_date;
 }
 
 }  // namespace tarvo
