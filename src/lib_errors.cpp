@@ -29,13 +29,10 @@ PyObject* panic_type() noexcept {
 void raise_panic(const char* message) noexcept {
   PyObject* type = panic_type();
   if (type == nullptr) return;  // the creation failure is the pending error
-  PyObject* text = PyUnicode_FromString(message);
-  if (text == nullptr) return;
-  PyObject* args = PyTuple_Pack(1, text);
-  Py_DECREF(text);
-  if (args == nullptr) return;
-  PyErr_SetObject(type, args);
-  Py_DECREF(args);
+  Ref text = Ref::steal(PyUnicode_FromString(message));
+  if (!text) return;
+  Ref args = Ref::steal(PyTuple_Pack(1, text.get()));
+  if (args) PyErr_SetObject(type, args.get());
 }
 
 void set_error_from_current_exception() noexcept {
@@ -63,15 +60,10 @@ void add_parameter_note(const char* parameter) noexcept {
   PyErr_NormalizeException(&type, &value, &traceback);
   if (value != nullptr) {
     if (traceback != nullptr) PyException_SetTraceback(value, traceback);
-    PyObject* add_note = PyObject_GetAttrString(value, "add_note");
-    if (add_note != nullptr) {
-      PyObject* note = PyUnicode_FromFormat("while processing '%s'", parameter);
-      if (note != nullptr) {
-        PyObject* result = PyObject_CallFunctionObjArgs(add_note, note, nullptr);
-        Py_XDECREF(result);
-        Py_DECREF(note);
-      }
-      Py_DECREF(add_note);
+    Ref add_note = Ref::steal(PyObject_GetAttrString(value, "add_note"));
+    Ref note = Ref::steal(PyUnicode_FromFormat("while processing '%s'", parameter));
+    if (add_note && note) {
+      Ref ignored = Ref::steal(PyObject_CallFunctionObjArgs(add_note.get(), note.get(), nullptr));
     }
     PyErr_Clear();  // a missing or failing add_note only loses the note
   }
@@ -102,10 +94,8 @@ PyObject* os_error_class(int err) {
 
 void raise_with_single_text(PyObject* cls, PyObject* text) {
   // A one-argument OSError keeps errno and filename as None: the text is the whole message.
-  PyObject* args = PyTuple_Pack(1, text);
-  if (args == nullptr) return;
-  PyErr_SetObject(cls, args);
-  Py_DECREF(args);
+  Ref args = Ref::steal(PyTuple_Pack(1, text));
+  if (args) PyErr_SetObject(cls, args.get());
 }
 
 }  // namespace
