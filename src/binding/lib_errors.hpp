@@ -1,0 +1,41 @@
+// src/binding/lib_errors.hpp: how failures inside the module reach the Python caller.
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "lib_handle.hpp"
+
+namespace tarvo::py {
+
+// Raises PanicException(message), creating the class on first use.
+void raise_panic(const char* message) noexcept;
+
+// Sets the Python exception for a C++ exception caught at an entry point. Must be called from
+// inside a catch block.
+void set_error_from_current_exception() noexcept;
+
+// Runs an entry point's body and makes sure no C++ exception crosses into the interpreter:
+// returns `failure` with the Python error set instead.
+template <typename Result, typename Body>
+Result guarded(Result failure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    set_error_from_current_exception();
+    return failure;
+  }
+}
+
+// Attaches "while processing '{parameter}'" to the pending exception through add_note; where
+// that is impossible (no notes on this interpreter) the exception is left as it is.
+void add_parameter_note(const char* parameter) noexcept;
+
+// Raises the OSError subclass that matches errno value `err`, with the text
+// "{description} (os error {err})".
+[[noreturn]] void throw_os_error(int err);
+
+// Raises OSError with a fixed text (not from errno).
+[[noreturn]] void throw_os_error_text(const char* text);
+
+}  // namespace tarvo::py

@@ -1,0 +1,34 @@
+// src/core/providers/utility.hpp: colour and status words and random version-4 UUIDs.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "providers/short_text.hpp"
+#include "random.hpp"
+
+namespace tarvo {
+
+struct UtilityData {
+  std::vector<std::string> colors;
+  std::vector<std::string> statuses;
+};
+
+// Parsed from the compiled-in utility.json on first use; a Panic
+// "Invalid utility.json format: ..." now and at every later call if it does not parse.
+const UtilityData& utility_data();
+UtilityData parse_utility_data(std::string_view padded_text);
+
+// Uniform picks; the _index forms return the position in the list.
+std::size_t color_index(Rng& rng);
+std::string_view color(Rng& rng);
+std::size_t status_index(Rng& rng);
+std::string_view status(Rng& rng);
+
+// A random version-4 UUID (RFC 9562), 36 lowercase characters in 8-4-4-4-12 groups, from one
+// draw_u128(): octets 0..7 are the high word, most significant byte first, then the low word.
+ShortText<36> uuid(Rng& rng);
+
+}  // namespace tarvo
