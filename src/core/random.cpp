@@ -216,41 +216,6 @@ std::uint64_t Rng::draw_u64_across_refill() {
 
 namespace {
 
-// High and low halves of the 128-bit product a * b.
-inline void multiply_wide(std::uint64_t a, std::uint64_t b, std::uint64_t& high,
-                          std::uint64_t& low) {
-#if defined(__SIZEOF_INT128__)
-  __extension__ using Wide = unsigned __int128;
-  const Wide product = static_cast<Wide>(a) * b;
-  high = static_cast<std::uint64_t>(product >> 64);
-  low = static_cast<std::uint64_t>(product);
-#else
-  const std::uint64_t a_lo = a & 0xFFFFFFFFu, a_hi = a >> 32;
-  const std::uint64_t b_lo = b & 0xFFFFFFFFu, b_hi = b >> 32;
-  const std::uint64_t lo_lo = a_lo * b_lo;
-  const std::uint64_t hi_lo = a_hi * b_lo;
-  const std::uint64_t lo_hi = a_lo * b_hi;
-  const std::uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xFFFFFFFFu) + (lo_hi & 0xFFFFFFFFu);
-  high = a_hi * b_hi + (hi_lo >> 32) + (lo_hi >> 32) + (middle >> 32);
-  low = (middle << 32) | (lo_lo & 0xFFFFFFFFu);
-#endif
-}
-
-}  // namespace
-
-std::size_t Rng::uniform_index_wide(std::uint64_t n) {
-  std::uint64_t result, fraction;
-  multiply_wide(draw_u64(), n, result, fraction);
-  if (fraction > 0u - n) {
-    std::uint64_t carry_in, unused;
-    multiply_wide(draw_u64(), n, carry_in, unused);
-    result += static_cast<std::uint64_t>(fraction + carry_in < fraction);
-  }
-  return static_cast<std::size_t>(result);
-}
-
-namespace {
-
 // The generator of the thread that calls fork() is copied into the child, buffer and key alike;
 // without a fresh key a forked worker (multiprocessing's default on Linux) would draw exactly
 // the values its parent draws next. The child's only thread is the one that forked.

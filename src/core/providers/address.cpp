@@ -202,7 +202,8 @@ const AddressData& address_regions() {
   });
 }
 
-std::optional<Address> generate_address(Rng& rng, const AddressData& data) {
+template <typename R>
+std::optional<Address> generate_address(R& rng, const AddressData& data) {
   // Every level is tested before its draw: uniform_index(0) would draw nothing and return 0,
   // an index into an empty range.
   const auto regions = data.region_records();
@@ -245,7 +246,8 @@ std::optional<Address> generate_address(Rng& rng, const AddressData& data) {
   return address;
 }
 
-std::optional<Address> generate_address(Rng& rng) {
+template <typename R>
+std::optional<Address> generate_address(R& rng) {
   return generate_address(rng, address_regions());
 }
 
@@ -259,5 +261,11 @@ void write_full_address(const Address& address, std::string& out) {
   out.append(address.region).append(" ");
   out.append(address.zip_code);
 }
+
+// The lenient per-thread generator and the seeded per-cell one draw through the same code.
+template std::optional<Address> generate_address(Rng& rng, const AddressData& data);
+template std::optional<Address> generate_address(CounterRng& rng, const AddressData& data);
+template std::optional<Address> generate_address(Rng& rng);
+template std::optional<Address> generate_address(CounterRng& rng);
 
 }  // namespace tarvo

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "random/counter_rng.hpp"
 #include "random.hpp"
 
 namespace tarvo {
@@ -234,8 +235,10 @@ struct Address {
 // Draws region, province, city or municipality and barangay, each uniformly among the children
 // of the level above (one uniform_index per level). A level with nothing to pick from ends the
 // draw with no address, after one draw for each level above it.
-std::optional<Address> generate_address(Rng& rng, const AddressData& data);
-std::optional<Address> generate_address(Rng& rng);
+template <typename R>
+std::optional<Address> generate_address(R& rng, const AddressData& data);
+template <typename R>
+std::optional<Address> generate_address(R& rng);
 
 // Replaces out with "barangay, city, province, region zip_code"; an empty ZIP code leaves the
 // blank after the region. Reusing one buffer across rows avoids an allocation per row.

@@ -25,7 +25,8 @@ const ContactData& contact_data() {
   return contact_cell.get([] { return parse_contact_data(embedded::contact_json()); });
 }
 
-NumberText phone_number(Rng& rng) {
+template <typename R>
+NumberText phone_number(R& rng) {
   const std::vector<std::string>& prefixes = contact_data().mobile_prefixes;
   const std::string& prefix = prefixes[rng.uniform_index(prefixes.size())];
   const std::uint32_t subscriber = rng.uniform_u32(1000000, 9999999);
@@ -34,7 +35,8 @@ NumberText phone_number(Rng& rng) {
   return text;
 }
 
-NumberText landline(Rng& rng) {
+template <typename R>
+NumberText landline(R& rng) {
   const std::vector<std::string>& codes = contact_data().landline_area_codes;
   const std::string& code = codes[rng.uniform_index(codes.size())];
   NumberText text;
@@ -46,5 +48,11 @@ NumberText landline(Rng& rng) {
   }
   return text;
 }
+
+// The lenient per-thread generator and the seeded per-cell one draw through the same code.
+template NumberText phone_number(Rng& rng);
+template NumberText phone_number(CounterRng& rng);
+template NumberText landline(Rng& rng);
+template NumberText landline(CounterRng& rng);
 
 }  // namespace tarvo

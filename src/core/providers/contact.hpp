@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "providers/short_text.hpp"
+#include "random/counter_rng.hpp"
 #include "random.hpp"
 
 namespace tarvo {
@@ -25,11 +26,13 @@ using NumberText = ShortText<32>;
 
 // "+63 917 1234567": a mobile prefix, then a seven-digit subscriber number (1000000..9999999);
 // always 15 characters. Draws: prefix, number.
-NumberText phone_number(Rng& rng);
+template <typename R>
+NumberText phone_number(R& rng);
 
 // "(02) 81234567" or "(032) 2345678": Metro Manila ("02") has eight-digit subscriber numbers
 // (30000000..89999999), every other area code seven digits (1000000..9999999); always 13
 // characters. Draws: area code, number.
-NumberText landline(Rng& rng);
+template <typename R>
+NumberText landline(R& rng);
 
 }  // namespace tarvo

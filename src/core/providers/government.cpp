@@ -22,7 +22,8 @@ const GovData& gov_data() {
   return gov_cell.get([] { return parse_gov_data(embedded::government_json()); });
 }
 
-IdText sss_number(Rng& rng) {
+template <typename R>
+IdText sss_number(R& rng) {
   const std::vector<std::string>& prefixes = gov_data().sss_prefixes;
   const std::string& prefix = prefixes[rng.uniform_index(prefixes.size())];
   const std::uint32_t number = rng.uniform_u32(1000000, 9999999);
@@ -32,7 +33,8 @@ IdText sss_number(Rng& rng) {
   return text;
 }
 
-IdText tin_number(Rng& rng) {
+template <typename R>
+IdText tin_number(R& rng) {
   const std::uint32_t first = rng.uniform_u32(100, 999);
   const std::uint32_t second = rng.uniform_u32(100, 999);
   const std::uint32_t third = rng.uniform_u32(100, 999);
@@ -43,7 +45,8 @@ IdText tin_number(Rng& rng) {
   return text;
 }
 
-IdText philhealth_number(Rng& rng) {
+template <typename R>
+IdText philhealth_number(R& rng) {
   const std::vector<std::string>& prefixes = gov_data().philhealth_prefixes;
   const std::string& prefix = prefixes[rng.uniform_index(prefixes.size())];
   const std::uint32_t number = rng.uniform_u32(100000000, 999999999);
@@ -52,5 +55,13 @@ IdText philhealth_number(Rng& rng) {
   text.append(prefix).push('-').digits(number, 9).push('-').digits(final_digit, 1);
   return text;
 }
+
+// The lenient per-thread generator and the seeded per-cell one draw through the same code.
+template IdText sss_number(Rng& rng);
+template IdText sss_number(CounterRng& rng);
+template IdText tin_number(Rng& rng);
+template IdText tin_number(CounterRng& rng);
+template IdText philhealth_number(Rng& rng);
+template IdText philhealth_number(CounterRng& rng);
 
 }  // namespace tarvo

@@ -67,7 +67,8 @@ const Preference& preference() {
   return preference_cell.get([] { return parse_preference(embedded::preference_json()); });
 }
 
-Person draw_person(Rng& rng, CivilDate today) {
+template <typename R>
+Person draw_person(R& rng, CivilDate today) {
   const FirstNames& first = first_names();
   const LastNames& last = last_names();
 
@@ -100,6 +101,7 @@ Person draw_person(Rng& rng, CivilDate today) {
   person.birthdate_text[7] = '-';
   write_two_digits(person.birthdate_text + 8, day);
   person.age = age;
+  person.birth = CivilDate{year, month, day};
   return person;
 }
 
@@ -116,7 +118,8 @@ std::string full_name(const Person& person) {
   return out;
 }
 
-void email(Rng& rng, std::string_view first_name, std::string_view last_name, std::string& out) {
+template <typename R>
+void email(R& rng, std::string_view first_name, std::string_view last_name, std::string& out) {
   const std::vector<std::string>& domains = preference().domains;
   const std::string& domain = domains[rng.uniform_index(domains.size())];
   out.resize(first_name.size() + last_name.size() + domain.size() + 2);
@@ -128,22 +131,43 @@ void email(Rng& rng, std::string_view first_name, std::string_view last_name, st
   out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
-std::string email(Rng& rng, std::string_view first_name, std::string_view last_name) {
+template <typename R>
+std::string email(R& rng, std::string_view first_name, std::string_view last_name) {
   std::string out;
   email(rng, first_name, last_name, out);
   return out;
 }
 
-std::size_t civil_status_index(Rng& rng) {
+template <typename R>
+std::size_t civil_status_index(R& rng) {
   return rng.uniform_index(preference().civil_status.size());
 }
 
-std::string_view civil_status(Rng& rng) {
+template <typename R>
+std::string_view civil_status(R& rng) {
   return preference().civil_status[civil_status_index(rng)];
 }
 
-std::size_t blood_type_index(Rng& rng) { return rng.uniform_index(preference().blood_type.size()); }
+template <typename R>
+std::size_t blood_type_index(R& rng) { return rng.uniform_index(preference().blood_type.size()); }
 
-std::string_view blood_type(Rng& rng) { return preference().blood_type[blood_type_index(rng)]; }
+template <typename R>
+std::string_view blood_type(R& rng) { return preference().blood_type[blood_type_index(rng)]; }
+
+// The lenient per-thread generator and the seeded per-cell one draw through the same code.
+template Person draw_person(Rng& rng, CivilDate today);
+template Person draw_person(CounterRng& rng, CivilDate today);
+template void email(Rng& rng, std::string_view first_name, std::string_view last_name, std::string& out);
+template void email(CounterRng& rng, std::string_view first_name, std::string_view last_name, std::string& out);
+template std::string email(Rng& rng, std::string_view first_name, std::string_view last_name);
+template std::string email(CounterRng& rng, std::string_view first_name, std::string_view last_name);
+template std::size_t civil_status_index(Rng& rng);
+template std::size_t civil_status_index(CounterRng& rng);
+template std::string_view civil_status(Rng& rng);
+template std::string_view civil_status(CounterRng& rng);
+template std::size_t blood_type_index(Rng& rng);
+template std::size_t blood_type_index(CounterRng& rng);
+template std::string_view blood_type(Rng& rng);
+template std::string_view blood_type(CounterRng& rng);
 
 }  // namespace tarvo

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "providers/clock.hpp"
+#include "random/counter_rng.hpp"
 #include "random.hpp"
 
 namespace tarvo {
@@ -55,6 +56,7 @@ struct Person {
   std::string_view last_name;
   char birthdate_text[10];  // YYYY-MM-DD
   std::uint32_t age;        // 18..70, the exact age on the `today` of the draw
+  CivilDate birth;
 
   std::string_view birthdate() const noexcept { return {birthdate_text, sizeof birthdate_text}; }
 };
@@ -63,7 +65,8 @@ struct Person {
 // 1..month length (February always 28). The birth year is today.year - age, one less when
 // (month, day) is still to come this year, so `age` is the person's age on `today`.
 // `today` comes from today_utc() in production.
-Person draw_person(Rng& rng, CivilDate today);
+template <typename R>
+Person draw_person(R& rng, CivilDate today);
 
 // "First Last": exactly one space between, nothing else added. The first form replaces `out`
 // (reusing its capacity across rows).
@@ -73,13 +76,19 @@ std::string full_name(const Person& person);
 // first.last@domain with the domain drawn first, both names lower-cased with spaces and full
 // stops removed. Lower-casing is ASCII only: exact for the stored name lists, which are plain
 // ASCII; any other byte passes through unchanged. The first form replaces `out`.
-void email(Rng& rng, std::string_view first_name, std::string_view last_name, std::string& out);
-std::string email(Rng& rng, std::string_view first_name, std::string_view last_name);
+template <typename R>
+void email(R& rng, std::string_view first_name, std::string_view last_name, std::string& out);
+template <typename R>
+std::string email(R& rng, std::string_view first_name, std::string_view last_name);
 
 // Uniform picks from preference(); the _index forms return the position in the list.
-std::size_t civil_status_index(Rng& rng);
-std::string_view civil_status(Rng& rng);
-std::size_t blood_type_index(Rng& rng);
-std::string_view blood_type(Rng& rng);
+template <typename R>
+std::size_t civil_status_index(R& rng);
+template <typename R>
+std::string_view civil_status(R& rng);
+template <typename R>
+std::size_t blood_type_index(R& rng);
+template <typename R>
+std::string_view blood_type(R& rng);
 
 }  // namespace tarvo

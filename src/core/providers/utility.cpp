@@ -25,15 +25,20 @@ const UtilityData& utility_data() {
   return utility_cell.get([] { return parse_utility_data(embedded::utility_json()); });
 }
 
-std::size_t color_index(Rng& rng) { return rng.uniform_index(utility_data().colors.size()); }
+template <typename R>
+std::size_t color_index(R& rng) { return rng.uniform_index(utility_data().colors.size()); }
 
-std::string_view color(Rng& rng) { return utility_data().colors[color_index(rng)]; }
+template <typename R>
+std::string_view color(R& rng) { return utility_data().colors[color_index(rng)]; }
 
-std::size_t status_index(Rng& rng) { return rng.uniform_index(utility_data().statuses.size()); }
+template <typename R>
+std::size_t status_index(R& rng) { return rng.uniform_index(utility_data().statuses.size()); }
 
-std::string_view status(Rng& rng) { return utility_data().statuses[status_index(rng)]; }
+template <typename R>
+std::string_view status(R& rng) { return utility_data().statuses[status_index(rng)]; }
 
-ShortText<36> uuid(Rng& rng) {
+template <typename R>
+ShortText<36> uuid(R& rng) {
   const U128 bits = rng.draw_u128();
   std::array<std::uint8_t, 16> octets;
   for (int i = 0; i < 8; ++i) {
@@ -55,5 +60,17 @@ ShortText<36> uuid(Rng& rng) {
   }
   return text;
 }
+
+// The lenient per-thread generator and the seeded per-cell one draw through the same code.
+template std::size_t color_index(Rng& rng);
+template std::size_t color_index(CounterRng& rng);
+template std::string_view color(Rng& rng);
+template std::string_view color(CounterRng& rng);
+template std::size_t status_index(Rng& rng);
+template std::size_t status_index(CounterRng& rng);
+template std::string_view status(Rng& rng);
+template std::string_view status(CounterRng& rng);
+template ShortText<36> uuid(Rng& rng);
+template ShortText<36> uuid(CounterRng& rng);
 
 }  // namespace tarvo

@@ -1,7 +1,6 @@
-// src/core/dummy_kinds.cpp: matching type specifications and reading their lenient decimal fields.
-#include "dummy_kinds.hpp"
+// src/core/kinds/lenient_parse.cpp: matching kind texts for Dummy and reading their lenient decimal fields.
+#include "kinds/lenient_parse.hpp"
 
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -124,38 +123,6 @@ bool is_white_space(char32_t c) {
          c == 0x205F || c == 0x3000;
 }
 
-struct NamedKind {
-  std::string_view name;
-  Kind kind;
-};
-
-constexpr std::array<NamedKind, 24> kNamedKinds{{
-    {"id", Kind::Uuid},
-    {"age", Kind::Age},
-    {"color", Kind::Color},
-    {"email", Kind::Email},
-    {"status", Kind::Status},
-    {"gender", Kind::Gender},
-    {"region", Kind::Region},
-    {"address", Kind::Address},
-    {"landline", Kind::Landline},
-    {"barangay", Kind::Barangay},
-    {"city_mun", Kind::CityMun},
-    {"province", Kind::Province},
-    {"zip_code", Kind::ZipCode},
-    {"last_name", Kind::LastName},
-    {"full_name", Kind::FullName},
-    {"birthdate", Kind::Birthdate},
-    {"first_name", Kind::FirstName},
-    {"blood_type", Kind::BloodType},
-    {"sss_number", Kind::SssNumber},
-    {"tin_number", Kind::TinNumber},
-    {"civil_status", Kind::CivilStatus},
-    {"phone_number", Kind::PhoneNumber},
-    {"full_address", Kind::FullAddress},
-    {"philhealth_number", Kind::PhilhealthNumber},
-}};
-
 }  // namespace
 
 std::string_view trim_white_space(std::string_view text) {
@@ -174,11 +141,10 @@ ColumnKind parse_column_kind(std::string_view spec) {
   ColumnKind column;
   if (starts_with(spec, "int:")) {
     column.kind = Kind::Int;
+    column.narrow_int = true;
     const auto fields = split(spec, ':');
     if (fields.size() > 1) column.int_low = read_i32(fields[1]).value_or(0);
     if (fields.size() > 2) column.int_high = read_i32(fields[2]).value_or(100);
-  } else if (spec.size() == 4) {
-    if (spec == "uuid") column.kind = Kind::Uuid;
   } else if (starts_with(spec, "float:")) {
     column.kind = Kind::Float;
     const auto fields = split(spec, ':');
@@ -194,13 +160,9 @@ ColumnKind parse_column_kind(std::string_view spec) {
     for (std::string_view option : split(spec.substr(spec.find(':') + 1), ',')) {
       column.options.emplace_back(trim_white_space(option));
     }
-  } else {
-    for (const NamedKind& named : kNamedKinds) {
-      if (named.name == spec) {
-        column.kind = named.kind;
-        break;
-      }
-    }
+  } else if (const KindInfo* info = find_kind(spec);
+             info != nullptr && info->in_dummy && info->parameters.empty()) {
+    column.kind = info->kind;
   }
   return column;
 }

@@ -1,0 +1,22 @@
+// src/core/engine/row_draw.hpp: the row drawer: a plan's cells, row after row, into a sink.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "engine/plan.hpp"
+#include "engine/sink.hpp"
+#include "kinds/column_kind.hpp"
+
+namespace tarvo {
+
+// Rows start .. start + count - 1 of a seeded data set. Each row's person, place and cells come
+// from their own counter streams, so the result is the same for any split of the range, in any
+// order, on any thread. The caller keeps start + count within 2^63.
+void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count, Sink& sink);
+
+// Dummy's rows: the calling thread's generator draws, for every row, a person, then a place,
+// then each cell in column order, and birth dates count from today's UTC date.
+void draw_thread_rows(std::span<const ColumnKind> columns, std::uint64_t count, Sink& sink);
+
+}  // namespace tarvo

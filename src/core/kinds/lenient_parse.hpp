@@ -1,0 +1,17 @@
+// src/core/kinds/lenient_parse.hpp: Dummy's reading of kind texts, which never refuses one.
+#pragma once
+
+#include <string_view>
+
+#include "kinds/column_kind.hpp"
+
+namespace tarvo {
+
+// Matching is exact and case-sensitive; nothing is trimmed. A malformed parameter takes its
+// default; an unmatched text is Kind::Unknown. Never fails.
+ColumnKind parse_column_kind(std::string_view spec);
+
+// Leading and trailing Unicode White_Space removed from UTF-8 text.
+std::string_view trim_white_space(std::string_view text);
+
+}  // namespace tarvo
