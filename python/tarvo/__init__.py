@@ -1,4 +1,11 @@
-"""python/tarvo/__init__.py: the tarvo package, a thin Python face over the _tarvo extension."""
+"""python/tarvo/__init__.py: the tarvo package: Dummy from _tarvo, and the seeded Dataset engine."""
 from _tarvo import Dummy, __version__
 
-__all__ = ["Dummy", "__version__"]
+from tarvo._native import load_engine
+
+_engine = load_engine()
+PanicException = _engine.PanicException
+
+from tarvo._dataset import Dataset  # noqa: E402  (needs the engine loaded above)
+
+__all__ = ["Dataset", "Dummy", "PanicException", "__version__"]

@@ -12,3 +12,8 @@ class Dummy:
         """Generate `row` rows; `feature` maps column names to kinds ("full_name", "int:1:10", ...)."""
     def save(self, data: list[Any], filename: str, fmt: str) -> None:
         """Write rows to `filename` + ".json" or ".csv" (chosen by `fmt`)."""
+
+from tarvo._dataset import Dataset as Dataset
+
+class PanicException(BaseException):
+    """An internal failure of the native core; derives from BaseException, so catch it by name."""

@@ -5,26 +5,24 @@
 #include <new>
 #include <system_error>
 
+#include "kinds/strict_parse.hpp"
 #include "panic.hpp"
 
 namespace tarvo::py {
-namespace {
-
-// Created once per process, on the first internal failure, and never freed: every module
-// object of the process raises the same class, so `except PanicException` keeps working.
+// Created once per process and never freed: every module object of the process raises the
+// same class, so `except PanicException` keeps working. Its name says tarvo, where the package
+// exposes it: pickle finds a class by that name, so a failure can cross a process pool.
 PyObject* panic_type() noexcept {
   static PyObject* type = nullptr;  // guarded by the interpreter lock
   if (type == nullptr) {
     type = PyErr_NewExceptionWithDoc(
-        "_tarvo.PanicException",
+        "tarvo.PanicException",
         "An internal failure of _tarvo. Derived from BaseException, so that a plain "
         "'except Exception' does not swallow it.",
         PyExc_BaseException, nullptr);
   }
   return type;
 }
-
-}  // namespace
 
 void raise_panic(const char* message) noexcept {
   PyObject* type = panic_type();
@@ -42,6 +40,8 @@ void set_error_from_current_exception() noexcept {
     if (!PyErr_Occurred()) {
       PyErr_SetString(PyExc_SystemError, "_tarvo: a failure was reported without an exception");
     }
+  } catch (const SpecError& e) {
+    PyErr_SetString(PyExc_ValueError, e.what());
   } catch (const Panic& e) {
     raise_panic(e.what());
   } catch (const std::bad_alloc&) {

@@ -8,6 +8,9 @@
 
 namespace tarvo::py {
 
+// The class of internal failures, created on first use; borrowed, or NULL with the error set.
+PyObject* panic_type() noexcept;
+
 // Raises PanicException(message), creating the class on first use.
 void raise_panic(const char* message) noexcept;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/calendar.hpp"
 #include "providers/address.hpp"
@@ -138,6 +139,32 @@ void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& sc
   sink.null();
 }
 
+// Whether a kind draws words from the column's own stream; the others only read the row's
+// person or place, and their stream's block is never made.
+constexpr bool draws_own_words(Kind kind) {
+  switch (kind) {
+    case Kind::Unknown:
+    case Kind::Gender:
+    case Kind::FirstName:
+    case Kind::MiddleName:
+    case Kind::LastName:
+    case Kind::Suffix:
+    case Kind::FullName:
+    case Kind::Birthdate:
+    case Kind::Age:
+    case Kind::Region:
+    case Kind::Province:
+    case Kind::CityMun:
+    case Kind::Barangay:
+    case Kind::ZipCode:
+    case Kind::Address:
+    case Kind::FullAddress:
+      return false;
+    default:
+      return true;
+  }
+}
+
 RowPerson finish_person(const Person& person) {
   RowPerson row;
   row.person = person;
@@ -148,27 +175,49 @@ RowPerson finish_person(const Person& person) {
 }  // namespace
 
 void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count, Sink& sink) {
+  // Streams whose first block each row needs: the person's, the place's, then the columns'
+  // that draw words (a column that reads only the person makes no block).
+  std::vector<std::uint64_t> streams;
+  if (plan.needs_person) streams.push_back(kPersonStream);
+  if (plan.needs_address) streams.push_back(kAddressStream);
+  bool needs_middle = false;
+  for (const PlannedColumn& column : plan.columns) {
+    if (draws_own_words(column.kind.kind)) streams.push_back(column.stream);
+    needs_middle = needs_middle || column.kind.kind == Kind::MiddleName;
+  }
+  std::vector<PhiloxBlock> first(streams.size());
   std::string scratch;
-  const LastNames* surnames = plan.needs_person ? &last_names() : nullptr;
+  const LastNames* surnames = needs_middle ? &last_names() : nullptr;
+
   for (std::uint64_t row = start; row < start + count; ++row) {
+    for (std::size_t k = 0; k < streams.size(); ++k) {
+      first[k] = CounterRng::first_block(plan.key, row, streams[k]);
+    }
+    std::size_t next = 0;
     RowPerson person;
     if (plan.needs_person) {
-      CounterRng rng(plan.key, row, kPersonStream);
+      CounterRng rng(plan.key, row, kPersonStream, first[next++]);
       person = finish_person(draw_person(rng, plan.as_of));
-      // The mother's surname, after everything Dummy's person draws.
-      person.middle_index = as_index(rng.uniform_index(surnames->surnames.size()));
-      person.middle_name = surnames->surnames[person.middle_index];
+      if (needs_middle) {  // the mother's surname, after everything Dummy's person draws
+        person.middle_index = as_index(rng.uniform_index(surnames->surnames.size()));
+        person.middle_name = surnames->surnames[person.middle_index];
+      }
     }
     std::optional<Address> address;
     if (plan.needs_address) {
-      CounterRng rng(plan.key, row, kAddressStream);
+      CounterRng rng(plan.key, row, kAddressStream, first[next++]);
       address = generate_address(rng);
     }
     const Row cells{&person, address ? &*address : nullptr};
     sink.begin_row();
     for (const PlannedColumn& column : plan.columns) {
-      CounterRng rng(plan.key, row, column.stream);
-      draw_cell(column.kind, rng, cells, scratch, sink);
+      if (draws_own_words(column.kind.kind)) {
+        CounterRng rng(plan.key, row, column.stream, first[next++]);
+        draw_cell(column.kind, rng, cells, scratch, sink);
+      } else {
+        CounterRng unused(plan.key, row, column.stream);
+        draw_cell(column.kind, unused, cells, scratch, sink);
+      }
     }
     sink.end_row();
   }

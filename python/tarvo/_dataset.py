@@ -1,0 +1,140 @@
+"""python/tarvo/_dataset.py: Dataset, a reproducible table: any row computed alone from its index."""
+from __future__ import annotations
+
+import datetime
+import operator
+import secrets
+from collections.abc import Mapping
+from typing import Any
+
+from tarvo import _engine
+
+SEED_BITS = 128
+MAX_ROWS = 2**63  # row indices are 0 .. 2**63 - 1
+PROFILES = ("uniform",)
+_AS_OF_YEARS = (1000, 9999)
+
+
+def _whole_number(value: object, what: str) -> int:
+    # bool is an int to Python, but Dataset(seed=True) or rows(True) is surely a mistake.
+    if isinstance(value, bool) or not isinstance(value, int):
+        try:
+            if isinstance(value, bool):
+                raise TypeError
+            return operator.index(value)  # type: ignore[arg-type]
+        except TypeError:
+            raise TypeError(f"{what} must be an int, not {type(value).__name__}") from None
+    return value
+
+
+def _utc_today() -> datetime.date:
+    return datetime.datetime.now(datetime.timezone.utc).date()
+
+
+class Dataset:
+    """A table of dummy rows fixed by its columns, seed and date.
+
+    Row i of column c depends only on (seed, as_of, c's name and kind, i, the data release):
+    not on the other columns, on how the rows are split into calls, or on threads, processes or
+    machines. ``rows(n, start=s)`` therefore returns exactly rows s .. s+n-1 of the same table.
+    """
+
+    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_engine")
+
+    def __init__(self, columns: Mapping[str, str], *, seed: int | None = None,
+                 as_of: datetime.date | None = None, profile: str = "uniform") -> None:
+        if not isinstance(columns, Mapping):
+            raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
+        pairs: list[tuple[str, str]] = []
+        for name, kind in columns.items():
+            if not isinstance(name, str):
+                raise TypeError(f"column names must be str, not {type(name).__name__}: {name!r}")
+            if not isinstance(kind, str):
+                raise TypeError(f"column {name!r}: the kind must be str, not {type(kind).__name__}")
+            pairs.append((name, kind))
+        if seed is None:
+            seed = secrets.randbits(SEED_BITS)
+        else:
+            seed = _whole_number(seed, "seed")
+        if as_of is None:
+            as_of = _utc_today()
+        elif isinstance(as_of, datetime.datetime) or not isinstance(as_of, datetime.date):
+            # A datetime is a date to isinstance, but its time and zone would be silently cut.
+            raise TypeError(f"as_of must be a datetime.date, not {type(as_of).__name__}")
+        if not _AS_OF_YEARS[0] <= as_of.year <= _AS_OF_YEARS[1]:
+            raise ValueError(f"as_of must be in the years {_AS_OF_YEARS[0]} to {_AS_OF_YEARS[1]}, "
+                             f"not {as_of.isoformat()}")
+        if not isinstance(profile, str):
+            raise TypeError(f"profile must be str, not {type(profile).__name__}")
+        if profile not in PROFILES:
+            raise ValueError(f"profile must be one of {', '.join(map(repr, PROFILES))}, "
+                             f"not {profile!r}")
+        # Any int names a seed: it is taken modulo 2**128, so -1 and 2**128 - 1 are one seed.
+        key = seed % 2**SEED_BITS
+        self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
+                                      as_of.year, as_of.month, as_of.day, profile)
+        self._columns = dict(pairs)
+        self._seed = seed
+        self._as_of = as_of
+        self._profile = profile
+
+    @property
+    def columns(self) -> dict[str, str]:
+        """The columns, name to kind, in order (a copy)."""
+        return dict(self._columns)
+
+    @property
+    def seed(self) -> int:
+        """The seed as given, or the one drawn from the OS when none was: pass it to replay."""
+        return self._seed
+
+    @property
+    def as_of(self) -> datetime.date:
+        """The date that ages and birth dates count from."""
+        return self._as_of
+
+    @property
+    def profile(self) -> str:
+        return self._profile
+
+    def rows(self, n: int, *, start: int = 0) -> list[dict[str, Any]]:
+        """Rows start .. start + n - 1 as dicts, the same value types as Dummy.seed."""
+        n = _whole_number(n, "n")
+        start = _whole_number(start, "start")
+        _check_range(n, start)
+        result: list[dict[str, Any]] = self._engine.rows(start, n)
+        return result
+
+    def __repr__(self) -> str:
+        return (f"Dataset({self._columns!r}, seed={self._seed!r}, "
+                f"as_of={self._as_of!r}, profile={self._profile!r})")
+
+    def __eq__(self, other: object) -> bool:
+        if not isinstance(other, Dataset):
+            return NotImplemented
+        return self._state() == other._state()
+
+    def __hash__(self) -> int:
+        return hash((tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
+                     self._profile))
+
+    def __reduce__(self) -> tuple[Any, ...]:
+        # Pickles as its definition: another process rebuilds the same table from it.
+        return (_rebuild, (self._columns, self._seed, self._as_of, self._profile))
+
+    def _state(self) -> tuple[Any, ...]:
+        return (list(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
+                self._profile)
+
+
+def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: str) -> Dataset:
+    return Dataset(columns, seed=seed, as_of=as_of, profile=profile)
+
+
+def _check_range(n: int, start: int) -> None:
+    if n < 0:
+        raise ValueError(f"n must not be negative, not {n}")
+    if start < 0:
+        raise ValueError(f"start must not be negative, not {start}")
+    if start + n > MAX_ROWS:
+        raise OverflowError(f"rows end at 2**63: start + n is {start + n}")

@@ -1,0 +1,67 @@
+// src/binding/engine_module.cpp: tarvo._engine, the seeded engine's module, in the same file as _tarvo.
+//
+// Both modules live in one shared object so the compiled-in data is stored once in the wheel;
+// the tarvo package loads this one from _tarvo's file under the name tarvo._engine, and the
+// interpreter then calls PyInit__engine below.
+#include "engine_type.hpp"
+#include "kinds/registry.hpp"
+#include "lib_errors.hpp"
+
+namespace tarvo::py {
+namespace {
+
+Ref make_str(std::string_view text) {
+  return Ref::checked(
+      PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
+}
+
+// kinds() -> tuple of (name, value type, parameters, description, in Dummy, alias of): the
+// registry as the command line and the documentation read it.
+PyObject* kinds(PyObject*, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [] {
+    const auto registry = kind_registry();
+    Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(registry.size())));
+    for (std::size_t i = 0; i < registry.size(); ++i) {
+      const KindInfo& info = registry[i];
+      Ref row = Ref::checked(PyTuple_New(6));
+      PyTuple_SetItem(row.get(), 0, make_str(info.name).release());
+      PyTuple_SetItem(row.get(), 1, make_str(value_type_name(info.type)).release());
+      PyTuple_SetItem(row.get(), 2, make_str(info.parameters).release());
+      PyTuple_SetItem(row.get(), 3, make_str(info.description).release());
+      PyTuple_SetItem(row.get(), 4, Ref::borrow(info.in_dummy ? Py_True : Py_False).release());
+      PyTuple_SetItem(row.get(), 5, make_str(info.alias_of).release());
+      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i), row.release());
+    }
+    return result.release();
+  });
+}
+
+PyMethodDef module_methods[] = {
+    {"kinds", kinds, METH_NOARGS, "kinds()\n--\n\nEvery column kind: (name, type, parameters, description, in_dummy, alias_of)."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+int exec_module(PyObject* module) noexcept {
+  return guarded<int>(-1, [&] {
+    for (auto [name, object] : {std::pair{"Engine", engine_type()}, std::pair{"PanicException", panic_type()}}) {
+      if (object == nullptr) throw ErrorAlreadySet{};
+      check(PyModule_AddObjectRef(module, name, object));
+    }
+    return 0;
+  });
+}
+
+PyModuleDef_Slot module_slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+    {0, nullptr},
+};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT, "tarvo._engine", "", 0, module_methods, module_slots,
+    nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+}  // namespace tarvo::py
+
+PyMODINIT_FUNC PyInit__engine() { return PyModuleDef_Init(&tarvo::py::module_def); }

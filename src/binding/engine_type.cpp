@@ -1,0 +1,132 @@
+// src/binding/engine_type.cpp: Engine(columns, seed_low, seed_high, year, month, day, profile) and rows().
+#include "engine_type.hpp"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dict_sink.hpp"
+#include "engine/plan.hpp"
+#include "engine/row_draw.hpp"
+#include "lib_args.hpp"
+#include "lib_errors.hpp"
+
+namespace tarvo::py {
+namespace {
+
+// Not collected by the GC: the object holds no Python references, only the C++ plan.
+struct EngineObject {
+  PyObject_HEAD
+  Plan* plan;
+};
+
+Plan& plan_of(PyObject* self) { return *reinterpret_cast<EngineObject*>(self)->plan; }
+
+Profile read_profile(PyObject* text) {
+  const std::string_view name = str_to_utf8(text);
+  if (name == "census") return Profile::Census;
+  if (name == "uniform") return Profile::Uniform;
+  PyErr_Format(PyExc_ValueError, "profile must be 'census' or 'uniform', not %R", text);
+  throw ErrorAlreadySet{};
+}
+
+std::uint32_t to_u32(PyObject* value) {
+  const std::uint64_t wide = to_u64(value);
+  if (wide > 0xFFFFFFFFu) {
+    PyErr_SetString(PyExc_OverflowError, "value out of range");
+    throw ErrorAlreadySet{};
+  }
+  return static_cast<std::uint32_t>(wide);
+}
+
+PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const auto [columns, seed_low, seed_high, year, month, day, profile] =
+        bind<7>("Engine()", {"columns", "seed_low", "seed_high", "year", "month", "day", "profile"},
+                args, kwargs);
+    expect_instance(columns, Target::List);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    const Py_ssize_t size = PyList_Size(columns);
+    for (Py_ssize_t i = 0; i < size; ++i) {
+      Ref pair = Ref::borrow(PyList_GetItem(columns, i));
+      if (!PyTuple_Check(pair.get()) || PyTuple_Size(pair.get()) != 2) {
+        PyErr_SetString(PyExc_TypeError, "columns must be (name, kind) pairs");
+        throw ErrorAlreadySet{};
+      }
+      pairs.emplace_back(str_to_utf8(PyTuple_GetItem(pair.get(), 0)),
+                         str_to_utf8(PyTuple_GetItem(pair.get(), 1)));
+    }
+    const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
+    auto plan = std::make_unique<Plan>(
+        make_plan(pairs, to_u64(seed_low), to_u64(seed_high), as_of, read_profile(profile)));
+    auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    Ref self = Ref::checked(alloc(type, 0));
+    reinterpret_cast<EngineObject*>(self.get())->plan = plan.release();
+    return self.release();
+  });
+}
+
+void engine_dealloc(PyObject* self) noexcept {
+  PyTypeObject* type = Py_TYPE(self);
+  delete reinterpret_cast<EngineObject*>(self)->plan;
+  auto free_slot = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
+  free_slot(self);
+  Py_DECREF(type);
+}
+
+// rows(start, count): the caller has checked that start + count stays within 2**63.
+PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const auto [start_arg, count_arg] = bind<2>("Engine.rows()", {"start", "count"}, args, kwargs);
+    const std::uint64_t start = to_u64(start_arg);
+    const std::uint64_t count = to_u64(count_arg);
+    if (count > static_cast<std::uint64_t>(PY_SSIZE_T_MAX) ||
+        count > std::vector<Ref>().max_size()) {
+      return Ref::checked(PyErr_NoMemory()).release();
+    }
+    const Plan& plan = plan_of(self);
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> options;
+    for (const PlannedColumn& column : plan.columns) {
+      names.push_back(column.name);
+      options.push_back(column.kind.options);
+    }
+    DictSink sink(names, options, static_cast<std::size_t>(count));
+    // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
+    constexpr std::uint64_t kRowsBetweenSignalChecks = 4096;
+    for (std::uint64_t done = 0; done < count; done += kRowsBetweenSignalChecks) {
+      check(PyErr_CheckSignals());
+      draw_seeded_rows(plan, start + done, std::min(kRowsBetweenSignalChecks, count - done), sink);
+    }
+    return sink.take_list().release();
+  });
+}
+
+PyMethodDef engine_methods[] = {
+    {"rows", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_rows)),
+     METH_VARARGS | METH_KEYWORDS, "rows($self, start, count)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot engine_slots[] = {
+    {Py_tp_doc, const_cast<char*>("Engine(columns, seed_low, seed_high, year, month, day, profile)\n--\n\n")},
+    {Py_tp_new, reinterpret_cast<void*>(engine_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(engine_dealloc)},
+    {Py_tp_methods, engine_methods},
+    {0, nullptr},
+};
+
+PyType_Spec engine_spec = {"tarvo._engine.Engine", static_cast<int>(sizeof(EngineObject)), 0,
+                           Py_TPFLAGS_DEFAULT, engine_slots};
+
+}  // namespace
+
+PyObject* engine_type() noexcept {
+  static PyObject* type = nullptr;  // guarded by the interpreter lock; lives until exit
+  if (type == nullptr) type = PyType_FromSpec(&engine_spec);
+  return type;
+}
+
+}  // namespace tarvo::py

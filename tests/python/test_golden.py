@@ -1,0 +1,37 @@
+"""tests/python/test_golden.py: seeded output is pinned; changing it is a deliberate release event.
+
+After a deliberate change (see the README's compatibility policy), rewrite the file with
+TARVO_WRITE_GOLDEN=1 and review the diff.
+"""
+import datetime
+import json
+import os
+import pathlib
+
+import pytest
+
+import tarvo
+from tarvo import _engine
+
+GOLDEN = pathlib.Path(__file__).parent / "golden" / "dataset_rows.json"
+EXAMPLES = {"int": "int:-1000000:1000000", "float": "float:-5:5:4", "choice": "choice:x,y,z",
+            "list": "list:p,q"}
+
+
+def golden_rows():
+    columns = {name: EXAMPLES.get(name, name) for name, *_ in _engine.kinds()}
+    columns["wide"] = "int:-9223372036854775808:9223372036854775807"
+    return {
+        f"seed {seed}, {profile}": tarvo.Dataset(columns, seed=seed, profile=profile,
+                                                 as_of=datetime.date(2026, 1, 1)).rows(4, start=start)
+        for seed, start in ((0, 0), (2**100 + 12345, 10**15))
+        for profile in ("uniform",)
+    }
+
+
+def test_seeded_rows_match_the_pinned_release():
+    rows = golden_rows()
+    if os.environ.get("TARVO_WRITE_GOLDEN"):
+        GOLDEN.write_text(json.dumps(rows, indent=1, ensure_ascii=False) + "\n", encoding="utf-8")
+        pytest.skip("golden file rewritten")
+    assert rows == json.loads(GOLDEN.read_text(encoding="utf-8"))
