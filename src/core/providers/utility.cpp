@@ -1,12 +1,10 @@
 // src/core/providers/utility.cpp: reading utility.json and drawing colours, statuses and UUIDs.
 #include "providers/utility.hpp"
 
-#include <array>
-#include <cstdint>
-
 #include "providers/embedded.hpp"
 #include "providers/json_reader.hpp"
 #include "providers/once.hpp"
+#include "providers/uuid_text.hpp"
 
 namespace tarvo {
 namespace {
@@ -39,26 +37,7 @@ std::string_view status(R& rng) { return utility_data().statuses[status_index(rn
 
 template <typename R>
 ShortText<36> uuid(R& rng) {
-  const U128 bits = rng.draw_u128();
-  std::array<std::uint8_t, 16> octets;
-  for (int i = 0; i < 8; ++i) {
-    octets[i] = static_cast<std::uint8_t>(bits.high >> (56 - 8 * i));
-    octets[8 + i] = static_cast<std::uint8_t>(bits.low >> (56 - 8 * i));
-  }
-  octets[6] = static_cast<std::uint8_t>((octets[6] & 0x0F) | 0x40);  // version 4
-  octets[8] = static_cast<std::uint8_t>((octets[8] & 0x3F) | 0x80);  // variant 10
-
-  static constexpr char kHex[] = "0123456789abcdef";
-  ShortText<36> text;
-  char* out = text.extend(36);
-  for (int i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) {
-      *out++ = '-';
-    }
-    *out++ = kHex[octets[i] >> 4];
-    *out++ = kHex[octets[i] & 0x0F];
-  }
-  return text;
+  return uuid_text(rng.draw_u128());
 }
 
 // The lenient per-thread generator and the seeded per-cell one draw through the same code.
