@@ -3,13 +3,18 @@ from __future__ import annotations
 
 import datetime
 import operator
+import os
 import secrets
-from collections.abc import Mapping
+from collections.abc import Callable, Mapping
 from typing import Any
 
-from tarvo import _engine
+from tarvo import _engine, _output
+from tarvo._output import Target
 
 SEED_BITS = 128
+# Rows per chunk a worker draws at once: a few MB of text, so a pipeline of a few chunks per
+# thread keeps memory flat while system calls stay large.
+_CHUNK_ROWS = 16384
 MAX_ROWS = 2**63  # row indices are 0 .. 2**63 - 1
 PROFILES = ("uniform",)
 _AS_OF_YEARS = (1000, 9999)
@@ -105,6 +110,40 @@ class Dataset:
         result: list[dict[str, Any]] = self._engine.rows(start, n)
         return result
 
+    def write(self, target: Target, rows: int, *, format: str | None = None, start: int = 0,
+              threads: int | None = None, progress: Callable[[int], object] | None = None) -> None:
+        """Write rows start .. start + rows - 1 to a path or a binary file object.
+
+        Formats: csv (the bytes Dummy.save writes), json (json.dumps(rows, indent=4)), jsonl
+        (one compact object per line) and parquet; by default from the path's suffix. Worker
+        threads (default: every core) draw the rows without the interpreter lock; the bytes are
+        the same for any number of them. A path is replaced only when the whole file is written.
+        `progress`, if given, is called from this thread with the number of rows done.
+        """
+        rows = _whole_number(rows, "rows")
+        start = _whole_number(start, "start")
+        _check_range(rows, start)
+        fmt = _output.choose_format(target, format)
+        threads = _thread_count(threads)
+        if progress is not None and not callable(progress):
+            raise TypeError(f"progress must be callable, not {type(progress).__name__}")
+        if _output.is_path(target):
+            with _output.open_for_rows(target) as stream:  # type: ignore[arg-type]
+                self._write_stream(stream, fmt, rows, start, threads, progress, fileno=True)
+        else:
+            self._write_stream(target, fmt, rows, start, threads, progress, fileno=False)
+
+    def _write_stream(self, stream: Any, fmt: str, rows: int, start: int, threads: int,
+                      progress: Callable[[int], object] | None, *, fileno: bool) -> None:
+        if fmt == "parquet":
+            from tarvo._parquet import write_parquet
+            write_parquet(self, stream, rows, start=start, threads=threads, progress=progress)
+            return
+        # A file of our own is written by descriptor, without the interpreter lock; a caller's
+        # file object through its write(), so its own buffering and position stay right.
+        target = stream.fileno() if fileno else _output.binary_writer(stream)
+        self._engine.write(target, fmt, start, rows, threads, _CHUNK_ROWS, progress)
+
     def __repr__(self) -> str:
         return (f"Dataset({self._columns!r}, seed={self._seed!r}, "
                 f"as_of={self._as_of!r}, profile={self._profile!r})")
@@ -129,6 +168,15 @@ class Dataset:
 
 def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: str) -> Dataset:
     return Dataset(columns, seed=seed, as_of=as_of, profile=profile)
+
+
+def _thread_count(threads: object) -> int:
+    if threads is None:
+        return os.cpu_count() or 1
+    count = _whole_number(threads, "threads")
+    if count < 1:
+        raise ValueError(f"threads must be at least 1, not {count}")
+    return count
 
 
 def _check_range(n: int, start: int) -> None:

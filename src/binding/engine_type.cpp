@@ -22,7 +22,7 @@ struct EngineObject {
   Plan* plan;
 };
 
-Plan& plan_of(PyObject* self) { return *reinterpret_cast<EngineObject*>(self)->plan; }
+const Plan& plan_of(PyObject* self) { return *reinterpret_cast<EngineObject*>(self)->plan; }
 
 Profile read_profile(PyObject* text) {
   const std::string_view name = str_to_utf8(text);
@@ -105,6 +105,9 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
 }
 
 PyMethodDef engine_methods[] = {
+    {"write", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_write)),
+     METH_VARARGS | METH_KEYWORDS,
+     "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},
     {"rows", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_rows)),
      METH_VARARGS | METH_KEYWORDS, "rows($self, start, count)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
@@ -122,6 +125,8 @@ PyType_Spec engine_spec = {"tarvo._engine.Engine", static_cast<int>(sizeof(Engin
                            Py_TPFLAGS_DEFAULT, engine_slots};
 
 }  // namespace
+
+const Plan& engine_plan(PyObject* self) { return plan_of(self); }
 
 PyObject* engine_type() noexcept {
   static PyObject* type = nullptr;  // guarded by the interpreter lock; lives until exit

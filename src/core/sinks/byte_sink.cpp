@@ -1,0 +1,32 @@
+// src/core/sinks/byte_sink.cpp: which sink spells which format, and what frames the rows.
+#include "sinks/byte_sink.hpp"
+
+namespace tarvo {
+
+std::unique_ptr<ByteSink> make_csv_sink(const Plan& plan);
+std::string csv_header(const Plan& plan);
+std::unique_ptr<ByteSink> make_json_sink(const Plan& plan, bool indented, bool first);
+
+std::unique_ptr<ByteSink> make_byte_sink(ByteFormat format, const Plan& plan, bool first) {
+  switch (format) {
+    case ByteFormat::Csv: return make_csv_sink(plan);
+    case ByteFormat::Json: return make_json_sink(plan, true, first);
+    case ByteFormat::Jsonl: return make_json_sink(plan, false, first);
+  }
+  return nullptr;
+}
+
+std::string byte_prologue(ByteFormat format, const Plan& plan, std::uint64_t rows) {
+  switch (format) {
+    case ByteFormat::Csv: return rows == 0 ? "" : csv_header(plan);  // as save: no rows, no header
+    case ByteFormat::Json: return rows == 0 ? "[]" : "[\n";
+    case ByteFormat::Jsonl: return "";
+  }
+  return "";
+}
+
+std::string byte_epilogue(ByteFormat format, std::uint64_t rows) {
+  return format == ByteFormat::Json && rows > 0 ? "\n]" : "";
+}
+
+}  // namespace tarvo

@@ -1,0 +1,81 @@
+// src/core/sinks/csv_sink.cpp: rows as CSV lines, each value as Python's str() spells it.
+#include "sinks/byte_sink.hpp"
+#include "sinks/text_forms.hpp"
+
+namespace tarvo {
+namespace {
+
+class CsvSink final : public ByteSink {
+ public:
+  explicit CsvSink(std::size_t columns) : columns_(columns) {}
+
+  void begin_row() override {
+    line_start_ = bytes.size();
+    column_ = 0;
+  }
+  void end_row() override {
+    // A lone empty field is quoted, as csv.writer does; a bare empty line reads back as no field.
+    if (columns_ == 1 && bytes.size() == line_start_) bytes.append("\"\"");
+    bytes.push_back('\n');
+  }
+  void null() override { field("None"); }
+  void integer(std::int64_t value) override {
+    separate();
+    append_int(bytes, value);
+  }
+  void real(double value) override {
+    separate();
+    append_python_float(bytes, value);
+  }
+  void text(std::string_view value) override { field(value); }
+  void address(const Address* a) override {
+    // str() of the row's dict, the text a dict value gets in Dummy.save's CSV.
+    scratch_.clear();
+    const std::string_view parts[] = {a ? a->barangay : "", a ? a->city : "",
+                                      a ? a->province : "", a ? a->region : "",
+                                      a ? a->zip_code : ""};
+    static constexpr std::string_view kKeys[] = {"'barangay': ", "'city': ", "'province': ",
+                                                 "'region': ", "'zip_code': "};
+    scratch_.push_back('{');
+    for (std::size_t i = 0; i < 5; ++i) {
+      if (i > 0) scratch_.append(", ");
+      scratch_.append(kKeys[i]);
+      append_python_repr(scratch_, parts[i]);
+    }
+    scratch_.push_back('}');
+    field(scratch_);
+  }
+
+ private:
+  void separate() {
+    if (column_++ > 0) bytes.push_back(',');
+  }
+  void field(std::string_view value) {
+    separate();
+    append_csv_field(bytes, value);
+  }
+
+  std::size_t columns_;
+  std::size_t column_ = 0;
+  std::size_t line_start_ = 0;
+  std::string scratch_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSink> make_csv_sink(const Plan& plan) {
+  return std::make_unique<CsvSink>(plan.columns.size());
+}
+
+std::string csv_header(const Plan& plan) {
+  std::string header;
+  for (std::size_t i = 0; i < plan.columns.size(); ++i) {
+    if (i > 0) header.push_back(',');
+    append_csv_field(header, plan.columns[i].name);
+  }
+  if (plan.columns.size() == 1 && header.empty()) header = "\"\"";
+  header.push_back('\n');
+  return header;
+}
+
+}  // namespace tarvo

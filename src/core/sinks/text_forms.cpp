@@ -1,0 +1,153 @@
+// src/core/sinks/text_forms.cpp: Python's and JSON's spelling of numbers and strings, in C++.
+#include "sinks/text_forms.hpp"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace tarvo {
+
+void append_int(std::string& out, std::int64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+void append_python_float(std::string& out, double value) {
+  // to_chars in scientific form gives the shortest round-trip digits and the exponent; Python's
+  // layout ("short" repr style) is then applied to them.
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  if (!text.empty() && text[0] == '-') {
+    out.push_back('-');
+    text.remove_prefix(1);
+  }
+  if (text == "inf" || text == "nan") {  // never drawn; what repr() would say
+    out.append(text);
+    return;
+  }
+  const std::size_t e = text.find('e');
+  std::string digits;
+  for (char c : text.substr(0, e)) {
+    if (c != '.') digits.push_back(c);
+  }
+  const int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+  const int point = exponent + 1;  // digits[0] sits just before the point at `point`
+  const auto count = static_cast<int>(digits.size());
+  if (point <= -4 || point > 16) {
+    out.push_back(digits[0]);
+    if (count > 1) out.append(".").append(digits, 1);
+    out.push_back('e');
+    out.push_back(exponent < 0 ? '-' : '+');
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) out.push_back('0');
+    append_int(out, magnitude);
+  } else if (point <= 0) {
+    out.append("0.").append(static_cast<std::size_t>(-point), '0').append(digits);
+  } else if (point < count) {
+    out.append(digits, 0, static_cast<std::size_t>(point)).push_back('.');
+    out.append(digits, static_cast<std::size_t>(point));
+  } else {
+    out.append(digits).append(static_cast<std::size_t>(point - count), '0').append(".0");
+  }
+}
+
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void append_hex(std::string& out, std::uint32_t value, int digits) {
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 0xF]);
+}
+
+// The code point starting at text[i] (valid UTF-8: it came from a Python str); advances i.
+std::uint32_t next_code_point(std::string_view text, std::size_t& i) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+  std::uint32_t c = length == 1 ? b : b & (0x7F >> length);
+  for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+    c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  }
+  i += length;
+  return c;
+}
+
+}  // namespace
+
+void append_python_repr(std::string& out, std::string_view text) {
+  const bool double_quoted =
+      text.find('\'') != std::string_view::npos && text.find('"') == std::string_view::npos;
+  const char quote = double_quoted ? '"' : '\'';
+  out.push_back(quote);
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == quote || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (c == '\t') {
+      out.append("\\t");
+    } else if (c == '\n') {
+      out.append("\\n");
+    } else if (c == '\r') {
+      out.append("\\r");
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out.append("\\x");
+      append_hex(out, byte, 2);
+    } else {
+      out.push_back(c);
+    }
+  }
+  out.push_back(quote);
+}
+
+void append_json_string(std::string& out, std::string_view text, bool ensure_ascii) {
+  out.push_back('"');
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out.append("\\\""); ++i; continue;
+      case '\\': out.append("\\\\"); ++i; continue;
+      case '\n': out.append("\\n"); ++i; continue;
+      case '\r': out.append("\\r"); ++i; continue;
+      case '\t': out.append("\\t"); ++i; continue;
+      case '\b': out.append("\\b"); ++i; continue;
+      case '\f': out.append("\\f"); ++i; continue;
+      default: break;
+    }
+    if (byte < 0x20 || (ensure_ascii && byte == 0x7F)) {
+      out.append("\\u00");
+      append_hex(out, byte, 2);
+      ++i;
+    } else if (byte < 0x80 || !ensure_ascii) {
+      out.push_back(c);
+      ++i;
+    } else {
+      std::uint32_t code = next_code_point(text, i);
+      if (code >= 0x10000) {
+        code -= 0x10000;
+        out.append("\\u");
+        append_hex(out, 0xD800 + (code >> 10), 4);
+        code = 0xDC00 + (code & 0x3FF);
+      }
+      out.append("\\u");
+      append_hex(out, code, 4);
+    }
+  }
+  out.push_back('"');
+}
+
+void append_csv_field(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(text);
+    return;
+  }
+  out.push_back('"');
+  for (char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+}  // namespace tarvo

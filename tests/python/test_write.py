@@ -1,0 +1,105 @@
+"""tests/python/test_write.py: Dataset.write: the same bytes as the Python writers, for any thread count."""
+import csv
+import datetime
+import io
+import json
+import os
+import threading
+
+import pytest
+
+import tarvo
+
+COLUMNS = {"id": "uuid", "name": "full_name", "age": "age", "n": "int:-9:9", "x": "float:0:1e20:3",
+           "tiny": "float:0:0.0001:9", "address": "address", "born": "birthdate",
+           "q": 'choice:plain,with "quotes",it\'s,comma\\, no,ñandú,line\nbreak, 雪'}
+DATASET = tarvo.Dataset(COLUMNS, seed=3, as_of=datetime.date(2026, 1, 1))
+ROWS = 40_000  # more than two chunks
+
+
+@pytest.fixture(scope="module")
+def rows():
+    return DATASET.rows(ROWS, start=10)
+
+
+def expected(fmt, rows, tmp_path):
+    if fmt == "json":
+        return json.dumps(rows, indent=4).encode()
+    if fmt == "jsonl":
+        return "".join(json.dumps(r, ensure_ascii=False, separators=(",", ":")) + "\n"
+                       for r in rows).encode()
+    tarvo.Dummy().save(rows, str(tmp_path / "reference"), "csv")
+    return (tmp_path / "reference.csv").read_bytes()
+
+
+@pytest.mark.parametrize("fmt", ["csv", "json", "jsonl"])
+@pytest.mark.parametrize("threads", [1, 3])
+def test_bytes_match_the_python_writers(fmt, threads, rows, tmp_path, capsys):
+    target = tmp_path / f"out.{fmt}"
+    done = []
+    DATASET.write(target, ROWS, start=10, threads=threads, progress=done.append)
+    capsys.readouterr()
+    assert target.read_bytes() == expected(fmt, rows, tmp_path)
+    assert done == sorted(done) and done[-1] == ROWS
+    stream = io.BytesIO()
+    DATASET.write(stream, ROWS, format=fmt, start=10, threads=threads)
+    assert stream.getvalue() == target.read_bytes()
+
+
+@pytest.mark.parametrize("fmt, empty", [("csv", b""), ("json", b"[]"), ("jsonl", b"")])
+def test_no_rows(fmt, empty):
+    stream = io.BytesIO()
+    DATASET.write(stream, 0, format=fmt)
+    assert stream.getvalue() == empty
+
+
+def test_a_failed_run_leaves_the_old_file_and_no_other(tmp_path):
+    target = tmp_path / "people.csv"
+    target.write_text("precious")
+    os.chmod(target, 0o640)
+
+    def interrupt(done):
+        raise KeyboardInterrupt
+
+    with pytest.raises(KeyboardInterrupt):
+        DATASET.write(target, ROWS, progress=interrupt)
+    assert target.read_text() == "precious" and os.listdir(tmp_path) == ["people.csv"]
+    DATASET.write(target, 5)
+    assert target.read_bytes().startswith(b"id,name") and (os.stat(target).st_mode & 0o777) == 0o640
+
+
+def test_through_a_symbolic_link_the_target_is_replaced(tmp_path):
+    (tmp_path / "real.jsonl").write_text("old")
+    (tmp_path / "link.jsonl").symlink_to("real.jsonl")
+    DATASET.write(tmp_path / "link.jsonl", 3)
+    assert (tmp_path / "link.jsonl").is_symlink()
+    assert len((tmp_path / "real.jsonl").read_text().splitlines()) == 3
+
+
+def test_a_fifo_is_written_directly_and_kept(tmp_path):
+    fifo = tmp_path / "pipe.csv"
+    os.mkfifo(fifo)
+    received = []
+    reader = threading.Thread(target=lambda: received.append(fifo.read_bytes()))
+    reader.start()
+    DATASET.write(fifo, 100)
+    reader.join(timeout=30)
+    assert len(list(csv.reader(io.StringIO(received[0].decode())))) == 101
+    assert fifo.exists() and os.listdir(tmp_path) == ["pipe.csv"]
+
+
+@pytest.mark.parametrize("call, error", [
+    (lambda p: DATASET.write(p / "out.txt", 1), ValueError),
+    (lambda p: DATASET.write(p / "out.csv", 1, format="xml"), ValueError),
+    (lambda p: DATASET.write(io.StringIO(), 1, format="csv"), TypeError),
+    (lambda p: DATASET.write(io.BytesIO(), 1), ValueError),
+    (lambda p: DATASET.write(p, 1, format="csv"), IsADirectoryError),
+    (lambda p: DATASET.write(p / "missing" / "out.csv", 1), FileNotFoundError),
+    (lambda p: DATASET.write(p / "out.csv", 1, threads=0), ValueError),
+    (lambda p: DATASET.write(p / "out.csv", -1), ValueError),
+    (lambda p: DATASET.write(p / "out.csv", 1, progress=3), TypeError),
+])
+def test_bad_arguments(call, error, tmp_path):
+    with pytest.raises(error):
+        call(tmp_path)
+    assert [p for p in os.listdir(tmp_path)] == []
