@@ -68,7 +68,7 @@ std::string_view value_type_name(ValueType type) {
     case Float64: return "float";
     case Text: return "str";
     case Date: return "date";
-    case ValueType::Address: return "address";
+    case ValueType::Address: return "dict";
   }
   return "?";
 }
