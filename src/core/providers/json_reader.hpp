@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,9 +32,13 @@ class FormatError : public std::runtime_error {
 // as the parser and its next parse.
 simdjson::dom::element parse_document(simdjson::dom::parser& parser, std::string_view padded_text);
 
-// Throws FormatError unless the value is a JSON string / array.
+// Throws FormatError unless the value is a JSON string / array / object.
 std::string_view expect_string(simdjson::dom::element value);
 simdjson::dom::array expect_array(simdjson::dom::element value);
+simdjson::dom::object expect_object(simdjson::dom::element value);
+
+// A JSON integer in [0, max]; anything else (a float, a negative, a larger value) throws.
+std::uint64_t expect_unsigned(simdjson::dom::element value, std::uint64_t max);
 
 // An array whose elements are all strings, copied in order; anything else throws FormatError.
 std::vector<std::string> read_string_list(simdjson::dom::element value);
