@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "panic.hpp"
 #include "providers/json_reader.hpp"
 
 namespace tarvo::test_support {
@@ -14,5 +15,17 @@ struct Padded {
   std::string_view view() const { return {storage.data(), storage.size() - json::kPadding}; }
   std::string storage;
 };
+
+// What parse(view) throws for text, as a Panic's message, or "no error".
+template <typename Parse>
+std::string panic_message(Parse parse, std::string_view text) {
+  const Padded padded(text);
+  try {
+    parse(padded.view());
+  } catch (const Panic& panic) {
+    return panic.what();
+  }
+  return "no error";
+}
 
 }  // namespace tarvo::test_support

@@ -60,35 +60,28 @@ LandlineArea read_area(simdjson::dom::element value) {
 }  // namespace
 
 std::vector<LandlineProvince> parse_census_landline(std::string_view padded_text) {
+  constexpr std::string_view kDocument = "census_landline.json";
   std::vector<LandlineProvince> provinces;
-  try {
-    simdjson::dom::parser parser;
-    json::read_record(
-        json::parse_document(parser, padded_text), std::array<std::string_view, 1>{"provinces"},
-        false, [&](std::size_t, simdjson::dom::element list) {
-          for (const simdjson::dom::element value : json::expect_array(list)) {
-            LandlineProvince province;
-            json::read_record(value, kProvinceFields, false,
-                              [&](std::size_t field, simdjson::dom::element v) {
-                                if (field == 0) {
-                                  province.code = json::expect_string(v);
-                                  return;
-                                }
-                                for (const simdjson::dom::element area : json::expect_array(v)) {
-                                  province.areas.push_back(read_area(area));
-                                }
-                              });
-            if (province.areas.empty()) {
-              throw json::FormatError("invalid length 0, expected a province with an area code");
-            }
-            provinces.push_back(std::move(province));
-          }
-        });
-    if (provinces.empty()) {
-      throw json::FormatError("invalid length 0, expected at least one province");
+  json::read_array_document(kDocument, padded_text, "provinces", [&](simdjson::dom::element value) {
+    LandlineProvince province;
+    json::read_record(value, kProvinceFields, false,
+                      [&](std::size_t field, simdjson::dom::element v) {
+                        if (field == 0) {
+                          province.code = json::expect_string(v);
+                          return;
+                        }
+                        for (const simdjson::dom::element area : json::expect_array(v)) {
+                          province.areas.push_back(read_area(area));
+                        }
+                      });
+    if (province.areas.empty()) {
+      throw json::FormatError("invalid length 0, expected a province with an area code");
     }
-  } catch (const json::FormatError& error) {
-    json::throw_invalid_document("census_landline.json", error);
+    provinces.push_back(std::move(province));
+  });
+  if (provinces.empty()) {
+    json::throw_invalid_document(
+        kDocument, json::FormatError("invalid length 0, expected at least one province"));
   }
   return provinces;
 }

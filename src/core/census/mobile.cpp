@@ -13,6 +13,8 @@ namespace {
 constinit Once<CensusMobiles> mobiles_cell;
 
 constexpr std::array<std::string_view, 3> kCarrierFields{"name", "subscribers", "prefixes"};
+// More people than exist, far below where a sum of a few networks could overflow.
+constexpr std::uint64_t kMaxSubscribers = 1'000'000'000'000;
 
 bool is_prefix(std::string_view text) {
   return text.size() == 3 && text[0] >= '1' && text[0] <= '9' && text[1] >= '0' &&
@@ -22,41 +24,29 @@ bool is_prefix(std::string_view text) {
 }  // namespace
 
 std::vector<MobileCarrier> parse_census_mobile(std::string_view padded_text) {
+  constexpr std::string_view kDocument = "census_mobile.json";
   std::vector<MobileCarrier> carriers;
-  try {
-    simdjson::dom::parser parser;
-    json::read_record(
-        json::parse_document(parser, padded_text), std::array<std::string_view, 1>{"carriers"},
-        false, [&](std::size_t, simdjson::dom::element list) {
-          for (const simdjson::dom::element value : json::expect_array(list)) {
-            MobileCarrier carrier;
-            json::read_record(value, kCarrierFields, false,
-                              [&](std::size_t field, simdjson::dom::element v) {
-                                switch (field) {
-                                  case 0: carrier.name = json::expect_string(v); break;
-                                  case 1:
-                                    carrier.subscribers = json::expect_unsigned(v, 1'000'000'000'000);
-                                    break;
-                                  default: carrier.prefixes = json::read_string_list(v);
-                                }
-                              });
-            for (const std::string& prefix : carrier.prefixes) {
-              if (!is_prefix(prefix)) {
-                throw json::FormatError("invalid value: expected three-digit prefixes");
-              }
-            }
-            carriers.push_back(std::move(carrier));
-          }
-        });
-  } catch (const json::FormatError& error) {
-    json::throw_invalid_document("census_mobile.json", error);
-  }
   std::uint64_t total = 0;
-  for (const MobileCarrier& carrier : carriers) {
+  json::read_array_document(kDocument, padded_text, "carriers", [&](simdjson::dom::element value) {
+    MobileCarrier carrier;
+    json::read_record(value, kCarrierFields, false,
+                      [&](std::size_t field, simdjson::dom::element v) {
+                        switch (field) {
+                          case 0: carrier.name = json::expect_string(v); break;
+                          case 1: carrier.subscribers = json::expect_unsigned(v, kMaxSubscribers); break;
+                          default: carrier.prefixes = json::read_string_list(v);
+                        }
+                      });
+    for (const std::string& prefix : carrier.prefixes) {
+      if (!is_prefix(prefix)) {
+        throw json::FormatError("invalid value: expected three-digit prefixes");
+      }
+    }
     total += carrier.prefixes.empty() ? 0 : carrier.subscribers;
-  }
+    carriers.push_back(std::move(carrier));
+  });
   if (total == 0) {
-    json::throw_invalid_document("census_mobile.json",
+    json::throw_invalid_document(kDocument,
                                  json::FormatError("no carrier with subscribers and a prefix"));
   }
   return carriers;

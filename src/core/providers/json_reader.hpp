@@ -136,4 +136,23 @@ std::array<std::vector<std::string>, N> read_string_list_document(
   return lists;
 }
 
+// Reads a whole document that is one object whose field `field` is an array, calling
+// read_item(simdjson::dom::element) on each element in order; other keys are skipped. Every
+// fault, syntax and read_item's FormatError included, is a Panic from throw_invalid_document().
+template <typename ReadItem>
+void read_array_document(std::string_view document_name, std::string_view padded_text,
+                         std::string_view field, ReadItem&& read_item) {
+  try {
+    simdjson::dom::parser parser;
+    read_record(parse_document(parser, padded_text), std::array<std::string_view, 1>{field}, false,
+                [&](std::size_t, simdjson::dom::element list) {
+                  for (const simdjson::dom::element item : expect_array(list)) {
+                    read_item(item);
+                  }
+                });
+  } catch (const FormatError& error) {
+    throw_invalid_document(document_name, error);
+  }
+}
+
 }  // namespace tarvo::json
