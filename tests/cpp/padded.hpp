@@ -1,4 +1,4 @@
-// tests/cpp/padded.hpp: a test text followed by the zero padding the document parser reads past its end.
+// tests/cpp/padded.hpp: test texts with the zero padding the document parser reads past.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// tests/cpp/test_census_alias.cpp: the alias table keeps its weights, in its thresholds and in its draws.
+// tests/cpp/test_census_alias.cpp: the alias table keeps its weights, held and drawn.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AliasTable, UnusableWeightsGiveTheEmptyTable) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const std::vector<double>& weights : std::vector<std::vector<double>>{
-           {}, {0, 0}, {1, -1}, {1, inf}, {nan, 1}, {1e308, 1e308}}) {
+  for (const std::vector<double>& weights :
+       std::vector<std::vector<double>>{{}, {0, 0}, {1, -1}, {1, inf}, {nan, 1}, {1e308, 1e308}}) {
     EXPECT_TRUE(AliasTable(weights).empty());
   }
 }

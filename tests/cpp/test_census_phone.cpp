@@ -1,4 +1,4 @@
-// tests/cpp/test_census_phone.cpp: landlines under the province's area codes, mobiles under weighted prefixes.
+// tests/cpp/test_census_phone.cpp: province landlines and weighted mobile prefixes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,8 +73,11 @@ TEST(CensusLandline, EveryProvinceDrawsOnlyItsOwnAreaCodesAndLeads) {
 TEST(CensusLandline, KnownProvincesAndMetroManila) {
   const AddressData& data = address_regions();
   const std::map<std::string_view, std::string_view> prefixes{
-      {"Cebu", "(032) "}, {"Benguet", "(074) "}, {"Rizal", "(02) "},
-      {"NCR, Second District (Not a Province)", "(02) "}, {"Davao del Sur", "(082) "}};
+      {"Cebu", "(032) "},
+      {"Benguet", "(074) "},
+      {"Rizal", "(02) "},
+      {"NCR, Second District (Not a Province)", "(02) "},
+      {"Davao del Sur", "(082) "}};
   Rng rng = keyed_rng();
   for (std::uint32_t p = 0; p < data.province_count(); ++p) {
     const auto found = prefixes.find(data.text(data.province_records()[p].name));
@@ -153,15 +156,19 @@ TEST(CensusPhoneDocuments, RejectBrokenEntries) {
   EXPECT_EQ(failure(landline, province(area + R"(, "last_lead": 100, "excluded_leads": [])")),
             "Invalid census_landline.json format: invalid value: expected an integer from 0 to 99 "
             "for `last_lead` for `areas` for `provinces`");
-  EXPECT_EQ(failure(landline, R"({"provinces": []})"),
-            "Invalid census_landline.json format: invalid length 0, expected at least one province");
-  EXPECT_EQ(failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 5, "prefixes": ["917"]}]})"),
-            "no error");
-  EXPECT_EQ(failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 5, "prefixes": ["0917"]}]})"),
-            "Invalid census_mobile.json format: invalid value: expected three-digit prefixes for "
-            "`carriers`");
-  EXPECT_EQ(failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 0, "prefixes": ["917"]}]})"),
-            "Invalid census_mobile.json format: no carrier with subscribers and a prefix");
+  EXPECT_EQ(
+      failure(landline, R"({"provinces": []})"),
+      "Invalid census_landline.json format: invalid length 0, expected at least one province");
+  EXPECT_EQ(
+      failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 5, "prefixes": ["917"]}]})"),
+      "no error");
+  EXPECT_EQ(
+      failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 5, "prefixes": ["0917"]}]})"),
+      "Invalid census_mobile.json format: invalid value: expected three-digit prefixes for "
+      "`carriers`");
+  EXPECT_EQ(
+      failure(mobile, R"({"carriers": [{"name": "A", "subscribers": 0, "prefixes": ["917"]}]})"),
+      "Invalid census_mobile.json format: no carrier with subscribers and a prefix");
 }
 
 }  // namespace

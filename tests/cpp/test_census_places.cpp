@@ -1,4 +1,4 @@
-// tests/cpp/test_census_places.cpp: census weights of barangays, their ZIP codes, and whole addresses.
+// tests/cpp/test_census_places.cpp: census weights, ZIP codes and whole addresses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,10 +42,16 @@ void expect_consistent(const AddressData& data, const Address& a) {
 }
 
 TEST(CensusFigure, OnlyPlainDigitsWithinThirtyTwoBitsCount) {
-  const std::map<std::string, std::optional<std::uint32_t>> cases{
-      {"17", 17}, {"0", 0}, {"007", 7}, {"4294967295", 4294967295u}, {"4294967296", std::nullopt},
-      {"-", std::nullopt}, {"", std::nullopt}, {"+5", std::nullopt}, {" 5", std::nullopt},
-      {"5.0", std::nullopt}};
+  const std::map<std::string, std::optional<std::uint32_t>> cases{{"17", 17},
+                                                                  {"0", 0},
+                                                                  {"007", 7},
+                                                                  {"4294967295", 4294967295u},
+                                                                  {"4294967296", std::nullopt},
+                                                                  {"-", std::nullopt},
+                                                                  {"", std::nullopt},
+                                                                  {"+5", std::nullopt},
+                                                                  {" 5", std::nullopt},
+                                                                  {"5.0", std::nullopt}};
   for (const auto& [status, figure] : cases) EXPECT_EQ(census_figure(status), figure) << status;
   EXPECT_EQ(census_figure(std::nullopt), std::nullopt);
 }
@@ -127,7 +133,8 @@ TEST(EmbeddedCensusPlaces, RegionSharesAreTheCensusAndAddressesHoldTogether) {
   std::vector<const CensusPlaces*> seen(4, nullptr);
   {
     std::vector<std::thread> threads;
-    for (const CensusPlaces*& slot : seen) threads.emplace_back([&slot] { slot = &census_places(); });
+    for (const CensusPlaces*& slot : seen)
+      threads.emplace_back([&slot] { slot = &census_places(); });
     for (std::thread& thread : threads) thread.join();
   }
   const CensusPlaces& places = census_places();
@@ -153,7 +160,8 @@ TEST(EmbeddedCensusPlaces, RegionSharesAreTheCensusAndAddressesHoldTogether) {
     }
   }
   double distance = 0;
-  for (std::size_t r = 0; r < census.size(); ++r) distance += std::abs(census[r] / total - table[r]);
+  for (std::size_t r = 0; r < census.size(); ++r)
+    distance += std::abs(census[r] / total - table[r]);
   EXPECT_LT(distance / 2, 1e-6);
 
   Rng rng = keyed_rng();
@@ -170,9 +178,12 @@ TEST(EmbeddedCensusPlaces, ZipCodesOfBlankCitiesAndMetroManilaBarangays) {
   const AddressData& data = places.data();
   // (city, barangay or "" for every barangay of the city, ZIP code)
   const std::vector<std::array<std::string_view, 3>> cases{
-      {"Carranglan", "", "3123"},         {"City of Dipolog", "", "7100"},
-      {"Quezon City", "Holy Spirit", "1127"}, {"Quezon City", "Bagong Pag-asa", "1105"},
-      {"City of Makati", "Bel-Air", "1209"},  {"Pateros", "Aguho", "1620"},
+      {"Carranglan", "", "3123"},
+      {"City of Dipolog", "", "7100"},
+      {"Quezon City", "Holy Spirit", "1127"},
+      {"Quezon City", "Bagong Pag-asa", "1105"},
+      {"City of Makati", "Bel-Air", "1209"},
+      {"Pateros", "Aguho", "1620"},
       {"Jose Dalman", "", ""}};
   for (const auto& [city_name, barangay_name, zip] : cases) {
     int found = 0;

@@ -52,7 +52,8 @@ AliasTable::AliasTable(std::span<const double> weights) {
   for (std::size_t i = 0; i < n; ++i) {
     const double threshold = std::round(keep[i] * kScale);
     if (alias[i] == i || threshold >= kScale) {
-      columns_[i] = Column{std::numeric_limits<std::uint32_t>::max(), static_cast<std::uint32_t>(i)};
+      columns_[i] =
+          Column{std::numeric_limits<std::uint32_t>::max(), static_cast<std::uint32_t>(i)};
     } else {
       columns_[i] = Column{static_cast<std::uint32_t>(threshold), alias[i]};
     }

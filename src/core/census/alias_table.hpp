@@ -1,4 +1,4 @@
-// src/core/census/alias_table.hpp: Walker's alias method, a draw from fixed weights at constant cost.
+// src/core/census/alias_table.hpp: Walker's alias method, a constant-cost draw from fixed weights.
 #pragma once
 
 #include <cstddef>

@@ -15,8 +15,8 @@ namespace {
 constinit Once<CensusLandlines> landlines_cell;
 
 constexpr std::array<std::string_view, 2> kProvinceFields{"code", "areas"};
-constexpr std::array<std::string_view, 5> kAreaFields{
-    "area_code", "subscriber_digits", "first_lead", "last_lead", "excluded_leads"};
+constexpr std::array<std::string_view, 5> kAreaFields{"area_code", "subscriber_digits",
+                                                      "first_lead", "last_lead", "excluded_leads"};
 
 std::uint32_t pow10(std::uint32_t exponent) {
   std::uint32_t value = 1;
@@ -28,18 +28,27 @@ LandlineArea read_area(simdjson::dom::element value) {
   LandlineArea area;
   json::read_record(value, kAreaFields, false, [&](std::size_t field, simdjson::dom::element v) {
     switch (field) {
-      case 0: area.code = json::expect_string(v); break;
-      case 1: area.subscriber_digits = static_cast<std::uint32_t>(json::expect_unsigned(v, 8)); break;
-      case 2: area.first_lead = static_cast<std::uint32_t>(json::expect_unsigned(v, 99)); break;
-      case 3: area.last_lead = static_cast<std::uint32_t>(json::expect_unsigned(v, 99)); break;
+      case 0:
+        area.code = json::expect_string(v);
+        break;
+      case 1:
+        area.subscriber_digits = static_cast<std::uint32_t>(json::expect_unsigned(v, 8));
+        break;
+      case 2:
+        area.first_lead = static_cast<std::uint32_t>(json::expect_unsigned(v, 99));
+        break;
+      case 3:
+        area.last_lead = static_cast<std::uint32_t>(json::expect_unsigned(v, 99));
+        break;
       default:
         for (const simdjson::dom::element lead : json::expect_array(v)) {
-          area.excluded_leads.push_back(static_cast<std::uint32_t>(json::expect_unsigned(lead, 99)));
+          area.excluded_leads.push_back(
+              static_cast<std::uint32_t>(json::expect_unsigned(lead, 99)));
         }
     }
   });
-  const bool digits_only = std::all_of(area.code.begin(), area.code.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; });
+  const bool digits_only =
+      std::all_of(area.code.begin(), area.code.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (area.code.empty() || area.code.size() > 3 || !digits_only) {
     throw json::FormatError("invalid value: expected an area code of one to three digits");
   }
@@ -119,7 +128,8 @@ std::span<const CensusLandlines::Stem> CensusLandlines::stems(std::uint32_t prov
 
 const CensusLandlines& census_landlines() {
   return landlines_cell.get([] {
-    return CensusLandlines(address_regions(), parse_census_landline(embedded::census_landline_json()));
+    return CensusLandlines(address_regions(),
+                           parse_census_landline(embedded::census_landline_json()));
   });
 }
 

@@ -31,10 +31,10 @@ struct LandlineProvince {
 std::vector<LandlineProvince> parse_census_landline(std::string_view padded_text);
 
 // The area codes and leads of every province of a data set, flattened for a two-word draw: every
-// (area code, lead) pair a province allows is one equally likely stem, so numbers are uniform
-// over all the province's allowed numbers of its areas.
+// (area code, lead) pair a province allows is one equally likely stem.
 class CensusLandlines {
  public:
+  // provinces as parse_census_landline() gives them: at least one, each area with a lead left.
   CensusLandlines(const AddressData& data, const std::vector<LandlineProvince>& provinces);
 
   // Stems of the province at this index of the data set; a province the document does not
@@ -57,9 +57,9 @@ class CensusLandlines {
   };
   std::vector<LandlineArea> areas_;
   std::vector<std::uint32_t> rest_limits_;  // per area: 10^(subscriber digits - 2) - 1
-  std::vector<Stem> stems_;                 // per province, contiguous, then the pooled run
+  std::vector<Stem> stems_;                 // each listed province's stems, one run after another
   std::vector<Range> by_province_;
-  Range pooled_;
+  Range pooled_;  // all of stems_
 };
 
 // The process-wide table over address_regions() and the embedded census_landline.json.

@@ -17,8 +17,8 @@ constexpr std::array<std::string_view, 3> kCarrierFields{"name", "subscribers", 
 constexpr std::uint64_t kMaxSubscribers = 1'000'000'000'000;
 
 bool is_prefix(std::string_view text) {
-  return text.size() == 3 && text[0] >= '1' && text[0] <= '9' && text[1] >= '0' &&
-         text[1] <= '9' && text[2] >= '0' && text[2] <= '9';
+  return text.size() == 3 && text[0] >= '1' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9' &&
+         text[2] >= '0' && text[2] <= '9';
 }
 
 }  // namespace
@@ -32,9 +32,14 @@ std::vector<MobileCarrier> parse_census_mobile(std::string_view padded_text) {
     json::read_record(value, kCarrierFields, false,
                       [&](std::size_t field, simdjson::dom::element v) {
                         switch (field) {
-                          case 0: carrier.name = json::expect_string(v); break;
-                          case 1: carrier.subscribers = json::expect_unsigned(v, kMaxSubscribers); break;
-                          default: carrier.prefixes = json::read_string_list(v);
+                          case 0:
+                            carrier.name = json::expect_string(v);
+                            break;
+                          case 1:
+                            carrier.subscribers = json::expect_unsigned(v, kMaxSubscribers);
+                            break;
+                          default:
+                            carrier.prefixes = json::read_string_list(v);
                         }
                       });
     for (const std::string& prefix : carrier.prefixes) {
@@ -67,7 +72,8 @@ CensusMobiles::CensusMobiles(const std::vector<MobileCarrier>& carriers) {
 }
 
 const CensusMobiles& census_mobiles() {
-  return mobiles_cell.get([] { return CensusMobiles(parse_census_mobile(embedded::census_mobile_json())); });
+  return mobiles_cell.get(
+      [] { return CensusMobiles(parse_census_mobile(embedded::census_mobile_json())); });
 }
 
 }  // namespace tarvo::census

@@ -1,4 +1,4 @@
-// src/core/census/places.cpp: the census weights and ZIP codes of every barangay, and their document.
+// src/core/census/places.cpp: census weights and ZIP codes of every barangay, and their document.
 #include "census/places.hpp"
 
 #include <array>
