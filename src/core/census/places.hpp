@@ -40,9 +40,8 @@ class CensusPlaces {
   const AddressData& data() const { return *data_; }
   // Outcome i is the barangay at index i of data().
   const AliasTable& table() const { return table_; }
-  std::size_t imputed() const {
-    return imputed_;
-  }  // barangays weighed without a figure of their own
+  // How many barangays were weighed without a figure of their own.
+  std::size_t imputed() const { return imputed_; }
   // The ZIP code an address in the barangay at this index carries.
   std::string_view zip_code(std::uint32_t barangay) const {
     return zip_text(places_[barangay].zip);
