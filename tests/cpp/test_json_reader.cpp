@@ -11,16 +11,12 @@
 #include "panic.hpp"
 #include "providers/json_reader.hpp"
 #include "providers/once.hpp"
+#include "padded.hpp"
 
 namespace tarvo {
 namespace {
 
-// simdjson reads ahead, so every text is given the padding the compiled-in documents carry.
-struct Padded {
-  explicit Padded(std::string_view text) : storage(text) { storage.append(json::kPadding, '\0'); }
-  std::string_view view() const { return {storage.data(), storage.size() - json::kPadding}; }
-  std::string storage;
-};
+using test_support::Padded;
 
 std::string parse_error(std::string_view text) {
   Padded padded(text);

@@ -13,17 +13,14 @@
 #include "providers/json_reader.hpp"
 #include "providers/personal.hpp"
 #include "providers/utility.hpp"
+#include "padded.hpp"
 
 namespace tarvo {
 namespace {
 
 using List = std::vector<std::string>;
 
-struct Padded {
-  explicit Padded(std::string_view text) : storage(text) { storage.append(json::kPadding, '\0'); }
-  std::string_view view() const { return {storage.data(), storage.size() - json::kPadding}; }
-  std::string storage;
-};
+using test_support::Padded;
 
 TEST(ReferenceData, NameListsHoldEveryEntryInStoredOrder) {
   const FirstNames& first = first_names();

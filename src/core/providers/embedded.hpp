@@ -19,5 +19,8 @@ std::string_view utility_json();
 std::string_view luzon_json();
 std::string_view visayas_json();
 std::string_view mindanao_json();
+std::string_view census_zip_json();
+std::string_view census_landline_json();
+std::string_view census_mobile_json();
 
 }  // namespace tarvo::embedded

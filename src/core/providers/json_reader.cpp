@@ -98,6 +98,22 @@ simdjson::dom::array expect_array(simdjson::dom::element value) {
   return array;
 }
 
+simdjson::dom::object expect_object(simdjson::dom::element value) {
+  simdjson::dom::object object;
+  if (value.get_object().get(object) != simdjson::SUCCESS) {
+    throw FormatError("invalid type: expected an object");
+  }
+  return object;
+}
+
+std::uint64_t expect_unsigned(simdjson::dom::element value, std::uint64_t max) {
+  std::uint64_t number = 0;
+  if (value.get_uint64().get(number) != simdjson::SUCCESS || number > max) {
+    throw FormatError("invalid value: expected an integer from 0 to " + std::to_string(max));
+  }
+  return number;
+}
+
 std::vector<std::string> read_string_list(simdjson::dom::element value) {
   simdjson::dom::array array;
   if (value.get_array().get(array) != simdjson::SUCCESS) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,9 +32,13 @@ class FormatError : public std::runtime_error {
 // as the parser and its next parse.
 simdjson::dom::element parse_document(simdjson::dom::parser& parser, std::string_view padded_text);
 
-// Throws FormatError unless the value is a JSON string / array.
+// Throws FormatError unless the value is a JSON string / array / object.
 std::string_view expect_string(simdjson::dom::element value);
 simdjson::dom::array expect_array(simdjson::dom::element value);
+simdjson::dom::object expect_object(simdjson::dom::element value);
+
+// A JSON integer in [0, max]; anything else (a float, a negative, a larger value) throws.
+std::uint64_t expect_unsigned(simdjson::dom::element value, std::uint64_t max);
 
 // An array whose elements are all strings, copied in order; anything else throws FormatError.
 std::vector<std::string> read_string_list(simdjson::dom::element value);
@@ -129,6 +134,25 @@ std::array<std::vector<std::string>, N> read_string_list_document(
     throw_invalid_document(document_name, error);
   }
   return lists;
+}
+
+// Reads a whole document that is one object whose field `field` is an array, calling
+// read_item(simdjson::dom::element) on each element in order; other keys are skipped. Every
+// fault, syntax and read_item's FormatError included, is a Panic from throw_invalid_document().
+template <typename ReadItem>
+void read_array_document(std::string_view document_name, std::string_view padded_text,
+                         std::string_view field, ReadItem&& read_item) {
+  try {
+    simdjson::dom::parser parser;
+    read_record(parse_document(parser, padded_text), std::array<std::string_view, 1>{field}, false,
+                [&](std::size_t, simdjson::dom::element list) {
+                  for (const simdjson::dom::element item : expect_array(list)) {
+                    read_item(item);
+                  }
+                });
+  } catch (const FormatError& error) {
+    throw_invalid_document(document_name, error);
+  }
 }
 
 }  // namespace tarvo::json
