@@ -1,0 +1,95 @@
+"""python/tarvo/_output.py: the file named by --output, replaced whole or left as it was."""
+from __future__ import annotations
+
+import errno
+import os
+import secrets
+import stat
+from typing import BinaryIO
+
+
+def _named(exc: OSError, path: str) -> OSError:
+    """The same failure, told about the name the user gave rather than a temporary or resolved
+    one."""
+    if exc.errno is None:
+        return exc
+    return OSError(exc.errno, exc.strerror, path)  # picks the subclass (FileNotFoundError, ...)
+
+
+class Output:
+    """Where a run writes when it is given a file name.
+
+    A regular file, or a name not yet taken, is written as a temporary file beside it and renamed
+    over it once complete: the name never holds partial data, and a run that fails or is
+    interrupted leaves what was there before. Through a symbolic link, the file the link leads to
+    is replaced and the link stays. Anything else (a FIFO, a device) is a stream the user set up:
+    it is written directly and never removed.
+    """
+
+    def __init__(self, path: str) -> None:
+        self.path = path
+        self._stream: BinaryIO | None = None
+        self._temporary: str | None = None
+        self._target = path
+
+    def open(self) -> BinaryIO:
+        try:
+            self._open()
+        except OSError as exc:
+            raise _named(exc, self.path) from None
+        assert self._stream is not None
+        return self._stream
+
+    def _open(self) -> None:
+        if os.path.islink(self.path):
+            self._target = os.path.realpath(self.path)
+        try:
+            existing: os.stat_result | None = os.stat(self._target)
+        except FileNotFoundError:
+            existing = None
+        if existing is not None and stat.S_ISDIR(existing.st_mode):
+            raise IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR), self.path)
+        if existing is not None and not stat.S_ISREG(existing.st_mode):
+            self._stream = open(self.path, "wb")
+            return
+        if existing is not None and not os.access(self._target, os.W_OK):
+            # Replacing by rename would get past a file the user made read-only.
+            raise PermissionError(errno.EACCES, os.strerror(errno.EACCES), self.path)
+        directory, name = os.path.split(self._target)
+        temporary = os.path.join(directory, f".{name}.{secrets.token_hex(6)}.tmp")
+        # 0o666 less the umask, as for a new file; an existing file's mode and owner carry over.
+        fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
+        self._temporary = temporary
+        self._stream = os.fdopen(fd, "wb")
+        if existing is not None:
+            os.fchmod(fd, stat.S_IMODE(existing.st_mode))
+            try:
+                os.fchown(fd, existing.st_uid, existing.st_gid)
+            except PermissionError:
+                pass  # only root may give a file away; the mode still carries over
+
+    def commit(self) -> None:
+        """Closes the stream and puts the complete file in place."""
+        assert self._stream is not None
+        try:
+            self._stream.close()
+            if self._temporary is not None:
+                os.replace(self._temporary, self._target)
+                self._temporary = None
+        except OSError as exc:
+            raise _named(exc, self.path) from None
+
+    def discard(self) -> None:
+        """After a failure: closes the stream and removes the temporary file, the only file this
+        class ever removes."""
+        if self._stream is not None:
+            try:
+                self._stream.close()
+            except OSError:
+                pass
+        if self._temporary is not None:
+            try:
+                os.unlink(self._temporary)
+            except OSError:
+                pass
+            self._temporary = None
