@@ -39,7 +39,8 @@ print(json.dumps({"module": _tarvo.__file__, "prefix": sys.prefix, "row": row[0]
 def system_simdjson():
     """Every file the dynamic loader could take libsimdjson from: the ld.so cache and the
     default directories."""
-    cached = subprocess.run(["ldconfig", "-p"], capture_output=True, text=True).stdout
+    ldconfig = shutil.which("ldconfig") or "/sbin/ldconfig"
+    cached = subprocess.run([ldconfig, "-p"], capture_output=True, text=True).stdout
     paths = {line.rsplit("=> ", 1)[1] for line in cached.splitlines() if "libsimdjson" in line}
     multiarch = sysconfig.get_config_var("MULTIARCH") or ""
     for directory in ("/lib", "/lib64", "/usr/lib", "/usr/lib64", "/usr/local/lib",
@@ -51,8 +52,9 @@ def system_simdjson():
 def unshare_command():
     """A private mount namespace, as root or through a user namespace; None with the reason
     when this machine cannot make one."""
-    if shutil.which("unshare") is None:
-        return None, "unshare (util-linux) is not installed"
+    for tool, package in (("unshare", "util-linux"), ("mount", "mount")):
+        if shutil.which(tool) is None:
+            return None, f"{tool} ({package}) is not installed"
     command = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
     probe = subprocess.run([*command, "true"], capture_output=True, text=True)
     if probe.returncode != 0:
