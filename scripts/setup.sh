@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-apt_packages=(g++ libsimdjson-dev libgtest-dev)
+apt_packages=(g++ libgtest-dev)
 python3 -c 'import venv, ensurepip' 2>/dev/null || apt_packages+=(python3-venv)
 python3 -c 'import sysconfig, os, sys; sys.exit(not os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h")))' \
   || apt_packages+=(python3-dev)
@@ -22,9 +22,7 @@ fi
 
 [ -x .venv/bin/python ] || python3 -m venv .venv
 .venv/bin/python -m pip install -q --upgrade pip
-echo "== building the wheel"
-rm -rf dist
-.venv/bin/python -m pip wheel -q --no-deps -w dist .
+bash scripts/wheel.sh
 wheel=$(ls dist/tarvo-*.whl)
 echo "== installing $wheel"
 .venv/bin/python -m pip install -q --force-reinstall "${wheel}[test]"

@@ -1,10 +1,13 @@
 """python/tarvo/_engine.pyi: the native engine module, loaded from _tarvo's shared object."""
+from collections.abc import Callable
 from typing import Any
 
 class Engine:
     def __init__(self, columns: list[tuple[str, str]], seed_low: int, seed_high: int,
                  year: int, month: int, day: int, profile: str) -> None: ...
     def rows(self, start: int, count: int) -> list[dict[str, Any]]: ...
+    def write(self, target: int | Callable[[bytes], object], format: str, start: int, count: int,
+              threads: int, chunk_rows: int, progress: Callable[[int], object] | None) -> None: ...
 
 class PanicException(BaseException): ...
 

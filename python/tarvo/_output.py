@@ -1,19 +1,107 @@
-"""python/tarvo/_output.py: where written rows go: a path, replaced only on success, or a binary file."""
+"""python/tarvo/_output.py: where written rows go: a path, replaced whole or left as it was, or a binary file."""
 from __future__ import annotations
 
 import contextlib
+import errno
 import io
 import os
 import secrets
 import stat
 from collections.abc import Callable, Iterator
-from typing import BinaryIO, Union
+from typing import BinaryIO, Union, cast
 
 FORMATS = ("csv", "json", "jsonl", "parquet")
 _SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
              ".parquet": "parquet"}
 
 Target = Union[str, "os.PathLike[str]", BinaryIO]
+
+
+def _named(exc: OSError, path: str) -> OSError:
+    """The same failure, told about the name the user gave rather than a temporary or resolved
+    one."""
+    if exc.errno is None:
+        return exc
+    return OSError(exc.errno, exc.strerror, path)  # picks the subclass (FileNotFoundError, ...)
+
+
+class Output:
+    """Where a run writes when it is given a file name.
+
+    A regular file, or a name not yet taken, is written as a temporary file beside it and renamed
+    over it once complete: the name never holds partial data, and a run that fails or is
+    interrupted leaves what was there before. Through a symbolic link, the file the link leads to
+    is replaced and the link stays. Anything else (a FIFO, a device) is a stream the user set up:
+    it is written directly and never removed.
+    """
+
+    def __init__(self, path: str) -> None:
+        self.path = path
+        self._stream: BinaryIO | None = None
+        self._temporary: str | None = None
+        self._target = path
+
+    def open(self) -> BinaryIO:
+        try:
+            self._open()
+        except OSError as exc:
+            raise _named(exc, self.path) from None
+        assert self._stream is not None
+        return self._stream
+
+    def _open(self) -> None:
+        if os.path.islink(self.path):
+            self._target = os.path.realpath(self.path)
+        try:
+            existing: os.stat_result | None = os.stat(self._target)
+        except FileNotFoundError:
+            existing = None
+        if existing is not None and stat.S_ISDIR(existing.st_mode):
+            raise IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR), self.path)
+        if existing is not None and not stat.S_ISREG(existing.st_mode):
+            self._stream = open(self.path, "wb")
+            return
+        if existing is not None and not os.access(self._target, os.W_OK):
+            # Replacing by rename would get past a file the user made read-only.
+            raise PermissionError(errno.EACCES, os.strerror(errno.EACCES), self.path)
+        directory, name = os.path.split(self._target)
+        temporary = os.path.join(directory, f".{name}.{secrets.token_hex(6)}.tmp")
+        # 0o666 less the umask, as for a new file; an existing file's mode and owner carry over.
+        fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
+        self._temporary = temporary
+        self._stream = os.fdopen(fd, "wb")
+        if existing is not None:
+            os.fchmod(fd, stat.S_IMODE(existing.st_mode))
+            try:
+                os.fchown(fd, existing.st_uid, existing.st_gid)
+            except PermissionError:
+                pass  # only root may give a file away; the mode still carries over
+
+    def commit(self) -> None:
+        """Closes the stream and puts the complete file in place."""
+        assert self._stream is not None
+        try:
+            self._stream.close()
+            if self._temporary is not None:
+                os.replace(self._temporary, self._target)
+                self._temporary = None
+        except OSError as exc:
+            raise _named(exc, self.path) from None
+
+    def discard(self) -> None:
+        """After a failure: closes the stream and removes the temporary file, the only file this
+        class ever removes."""
+        if self._stream is not None:
+            try:
+                self._stream.close()
+            except OSError:
+                pass
+        if self._temporary is not None:
+            try:
+                os.unlink(self._temporary)
+            except OSError:
+                pass
+            self._temporary = None
 
 
 def is_path(target: object) -> bool:
@@ -27,7 +115,8 @@ def choose_format(target: object, fmt: str | None) -> str:
         if fmt.lower() not in FORMATS:
             raise ValueError(f"format must be one of {', '.join(FORMATS)}, not {fmt!r}")
         return fmt.lower()
-    name = os.fspath(target) if is_path(target) else getattr(target, "name", None)
+    name = os.fspath(cast("str | os.PathLike[str]", target)) if is_path(target) \
+        else getattr(target, "name", None)
     suffix = os.path.splitext(name)[1].lower() if isinstance(name, str) else ""
     if suffix not in _SUFFIXES:
         raise ValueError(f"cannot tell the format from {name!r}: pass format= "
@@ -37,48 +126,15 @@ def choose_format(target: object, fmt: str | None) -> str:
 
 @contextlib.contextmanager
 def open_for_rows(path: str | os.PathLike[str]) -> Iterator[BinaryIO]:
-    """A binary file whose bytes end up at `path` only if the block completes.
-
-    A regular file (or a new one) is written to a temporary file beside it and renamed into
-    place at the end, so a failed or interrupted run leaves no partial file and the old one
-    untouched. Through a symbolic link, the link's target is the file replaced; the link stays.
-    A FIFO or a device is written to directly and never removed: it is not ours.
-    """
-    real = os.path.realpath(os.fspath(path))
+    """A binary stream whose bytes end up at `path` only if the block completes (see Output)."""
+    output = Output(os.fspath(path))
+    stream = output.open()
     try:
-        existing = os.stat(real)
-    except FileNotFoundError:
-        existing = None
-    if existing is not None and stat.S_ISDIR(existing.st_mode):
-        raise IsADirectoryError(21, "Is a directory", os.fspath(path))
-    if existing is not None and not stat.S_ISREG(existing.st_mode):
-        with open(real, "wb") as stream:
-            yield stream
-        return
-    folder, name = os.path.split(real)
-    fd, temporary = _create_beside(folder, name)
-    try:
-        if existing is not None:
-            os.fchmod(fd, stat.S_IMODE(existing.st_mode))
-        with os.fdopen(fd, "wb") as stream:
-            yield stream
-        os.replace(temporary, real)
+        yield stream
     except BaseException:
-        with contextlib.suppress(OSError):
-            os.unlink(temporary)
+        output.discard()
         raise
-
-
-def _create_beside(folder: str, name: str) -> tuple[int, str]:
-    # Created with mode 0666 so the umask applies as for any new file; O_EXCL against a clash.
-    for _ in range(100):
-        temporary = os.path.join(folder, f".{name}.{secrets.token_hex(4)}.tmp")
-        try:
-            return os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC,
-                           0o666), temporary
-        except FileExistsError:
-            continue
-    raise FileExistsError(f"no free temporary name beside {os.path.join(folder, name)!r}")
+    output.commit()
 
 
 def binary_writer(target: object) -> Callable[[bytes], object]:
@@ -89,4 +145,4 @@ def binary_writer(target: object) -> Callable[[bytes], object]:
     if not callable(write):
         raise TypeError(f"target must be a path or a binary file object, not "
                         f"{type(target).__name__}")
-    return write
+    return cast("Callable[[bytes], object]", write)

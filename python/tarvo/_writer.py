@@ -7,7 +7,7 @@ import signal
 import sys
 import tempfile
 import threading
-from typing import BinaryIO, Callable, Iterator
+from typing import Callable, Iterator, Protocol
 
 from _tarvo import Dummy
 
@@ -16,6 +16,14 @@ from tarvo._progress import Progress
 # About 10 ms of seed work and 0.1 s of JSON encoding: small enough for the bar to move and
 # for memory to stay flat, large enough that the per-chunk file round trip is noise.
 CHUNK_ROWS = 5000
+
+
+class Sink(Protocol):
+    """Where the bytes go: a binary file, or anything that writes and flushes like one."""
+
+    def write(self, data: bytes, /) -> int: ...
+
+    def flush(self) -> None: ...
 
 
 @contextlib.contextmanager
@@ -106,7 +114,7 @@ def chunk_sizes(rows: int, chunk: int = CHUNK_ROWS) -> Iterator[int]:
         rows -= chunk
 
 
-def generate(columns: dict[str, str], rows: int, fmt: str, open_sink: Callable[[], BinaryIO],
+def generate(columns: dict[str, str], rows: int, fmt: str, open_sink: Callable[[], Sink],
              progress: Progress, chunk: int = CHUNK_ROWS) -> None:
     """Writes `rows` rows of `columns` in format `fmt` to the stream that open_sink() returns.
 
@@ -115,7 +123,7 @@ def generate(columns: dict[str, str], rows: int, fmt: str, open_sink: Callable[[
     """
     dummy = Dummy()
     stitcher = Stitcher(fmt, list(columns))
-    sink: BinaryIO | None = None
+    sink: Sink | None = None
     done = 0
     with tempfile.TemporaryDirectory(prefix="tarvo-") as scratch:
         base = os.path.join(scratch, "chunk")

@@ -4,13 +4,14 @@ from __future__ import annotations
 import argparse
 import os
 import sys
-from typing import BinaryIO, NoReturn, Sequence
+from typing import NoReturn, Sequence
 
 from _tarvo import Dummy, __version__
 
 from tarvo._kinds import kinds_table
+from tarvo._output import Output
 from tarvo._progress import Progress
-from tarvo._writer import generate
+from tarvo._writer import Sink, generate
 
 PROG = "tarvo"
 MAX_ROWS = 10**9
@@ -27,6 +28,14 @@ EXIT_INTERRUPTED = 130
 
 class UsageError(Exception):
     """Bad command-line input; reported in one line with exit status 2."""
+
+
+class StdoutError(Exception):
+    """Standard output took no more bytes: closed, full, or a pipe whose reader went away."""
+
+    def __init__(self, cause: OSError) -> None:
+        super().__init__(cause)
+        self.cause = cause
 
 
 class _Parser(argparse.ArgumentParser):
@@ -111,8 +120,68 @@ class Job:
 
 
 def _say(message: str) -> None:
-    sys.stderr.write(f"{PROG}: error: {message}\n")
-    sys.stderr.flush()
+    if sys.stderr is None:  # closed at start-up: nowhere to tell
+        return
+    try:
+        sys.stderr.write(f"{PROG}: error: {message}\n")
+        sys.stderr.flush()
+    except OSError:
+        pass
+
+
+def _hold_standard_descriptors() -> None:
+    """Gives a standard descriptor that was closed at start-up (tarvo >&-) the null device,
+    opened for reading. Left free, its number would go to the next file opened, and text meant
+    for standard output would land in that file; held this way, writing to it fails as writing
+    to the closed descriptor would, and is reported."""
+    for fd in (0, 1, 2):
+        try:
+            os.fstat(fd)
+        except OSError:
+            held = os.open(os.devnull, os.O_RDONLY)
+            if held != fd:
+                os.dup2(held, fd)
+                os.close(held)
+    if sys.stdout is None:  # the interpreter found descriptor 1 closed
+        sys.stdout = open(1, "w", closefd=False)
+
+
+def _write_stdout(data: str | bytes) -> None:
+    """Writes and flushes standard output; a failure becomes StdoutError, so that it is not
+    mistaken for one of the output file."""
+    try:
+        if isinstance(data, str):
+            sys.stdout.write(data)
+        else:
+            sys.stdout.flush()  # text written before goes first
+            sys.stdout.buffer.write(data)
+        sys.stdout.flush()
+    except OSError as exc:
+        raise StdoutError(exc) from exc
+
+
+class _StdoutSink:
+    """Standard output as the sink of the rows. Each piece is flushed at once, so none of it
+    waits in Python's buffer for a later flush whose failure would not be attributed."""
+
+    def write(self, data: bytes, /) -> int:
+        _write_stdout(data)
+        return len(data)
+
+    def flush(self) -> None:
+        _write_stdout(b"")
+
+
+def _stdout_failed(cause: OSError) -> int:
+    # What is still buffered would fail again when the interpreter flushes at exit, with a
+    # report of its own: it goes to the null device instead.
+    null = os.open(os.devnull, os.O_WRONLY)
+    os.dup2(null, 1)
+    os.close(null)
+    if isinstance(cause, BrokenPipeError):
+        return EXIT_FAILURE  # the reader went away (tarvo | head): not an error worth a line
+    _say(f"standard output: {cause.strerror or cause}")
+    return EXIT_FAILURE
 
 
 def _is_panic(exc: BaseException) -> bool:
@@ -143,41 +212,33 @@ def _describe_os_error(exc: OSError, path: str | None) -> str:
 
 
 def run(job: Job) -> int:
-    stderr_is_terminal = sys.stderr.isatty()
+    stderr_is_terminal = sys.stderr is not None and sys.stderr.isatty()
     # Rows printed on the same terminal show their own progress; a bar would be torn apart.
     to_terminal = job.path is None and sys.stdout.isatty()
     progress = Progress(job.rows, sys.stderr, enabled=stderr_is_terminal and not to_terminal)
-    created: list[BinaryIO] = []
+    output = Output(job.path) if job.path is not None else None
+    opened = False
 
-    def open_sink() -> BinaryIO:
-        if job.path is None:
-            return sys.stdout.buffer
-        sink = open(job.path, "wb")
-        created.append(sink)
+    def open_sink() -> Sink:
+        nonlocal opened
+        if output is None:
+            return _StdoutSink()
+        sink = output.open()
+        opened = True
         return sink
 
     try:
         try:
             generate(job.columns, job.rows, job.fmt, open_sink, progress)
+            if output is not None:
+                output.commit()
         finally:
             progress.close()
-            for sink in created:
-                sink.close()
     except BaseException as exc:
-        # A half-written file is worse than none: a JSON one does not even parse.
-        if created and job.path is not None:
-            try:
-                os.unlink(job.path)
-            except OSError:
-                pass
-        if isinstance(exc, BrokenPipeError) and job.path is None:
-            # The reader went away (tarvo | head): not an error worth a line.
-            null = os.open(os.devnull, os.O_WRONLY)
-            os.dup2(null, sys.stdout.fileno())
-            os.close(null)
-            return EXIT_FAILURE
+        if output is not None:
+            output.discard()
         if isinstance(exc, OSError):
-            _say(_describe_os_error(exc, job.path if created else None))
+            _say(_describe_os_error(exc, job.path if opened else None))
             return EXIT_FAILURE
         if isinstance(exc, MemoryError):
             _say("out of memory; ask for fewer rows or write to a file")
@@ -185,26 +246,37 @@ def run(job: Job) -> int:
         if _is_panic(exc):
             _say(_panic_message(exc, job.columns))
             return EXIT_FAILURE
-        raise
+        raise  # StdoutError and KeyboardInterrupt end the run in main()
     if job.path is not None:
         # The line save prints after writing a file, here for the file assembled from chunks.
-        sys.stdout.buffer.write(b"Successfully saved to " + os.fsencode(job.path) + b"\n")
-        sys.stdout.flush()
+        _write_stdout(b"Successfully saved to " + os.fsencode(job.path) + b"\n")
     return 0
 
 
-def main(argv: Sequence[str] | None = None) -> int:
-    """Entry point of the `tarvo` console script; returns the exit status."""
+def _command(argv: Sequence[str] | None) -> int:
     try:
         args = build_parser().parse_args(argv)
         if args.command == "kinds":
             sys.stdout.reconfigure(errors="replace")  # type: ignore[union-attr]
-            sys.stdout.write(kinds_table())
-            sys.stdout.flush()
+            _write_stdout(kinds_table())
             return 0
         return run(Job(args))
     except UsageError as exc:
         _say(f"{exc} (see '{PROG} --help')")
         return EXIT_USAGE
+
+
+def main(argv: Sequence[str] | None = None) -> int:
+    """Entry point of the `tarvo` console script; returns the exit status."""
+    _hold_standard_descriptors()
+    try:
+        try:
+            status = _command(argv)
+        except SystemExit as exc:  # argparse, after printing --help or --version
+            status = int(exc.code or 0)
+        _write_stdout("")  # what is still buffered must arrive before the status says so
+        return status
+    except StdoutError as exc:
+        return _stdout_failed(exc.cause)
     except KeyboardInterrupt:
         return EXIT_INTERRUPTED

@@ -21,7 +21,8 @@ void add(PyObject* module, const char* name, PyObject* value) {
 
 int exec_module(PyObject* module) noexcept {
   return guarded<int>(-1, [&] {
-    Ref version = Ref::checked(PyUnicode_FromString("1.1.4"));
+    // TARVO_VERSION is pyproject.toml's version, passed in by the build.
+    Ref version = Ref::checked(PyUnicode_FromString(TARVO_VERSION));
     add(module, "__version__", version.get());
     PyObject* type = dummy_type();
     if (type == nullptr) throw ErrorAlreadySet{};

@@ -276,24 +276,37 @@ void append_field(std::string& line, std::string_view text) {
 // Long loops look at pending signals now and then, so Ctrl-C ends them like any Python loop.
 constexpr Py_ssize_t kSignalCheckInterval = 4096;
 
-void save_csv(PyObject* data, const std::string& path) {
-  File file(path);
-  if (PyList_Size(data) == 0) return;
+// The keys of the first row when it is a dict: they name the columns. Null when the first
+// element is missing or is not a dict, which gives an empty file.
+Ref column_keys(PyObject* data) {
+  if (PyList_Size(data) == 0) return Ref();
   Ref first = Ref::borrow(PyList_GetItem(data, 0));
   if (!first) throw ErrorAlreadySet{};
-  if (!PyDict_Check(first.get())) return;
+  if (!PyDict_Check(first.get())) return Ref();
+  return Ref::checked(PyDict_Keys(first.get()));
+}
 
-  Ref keys = Ref::checked(PyDict_Keys(first.get()));
-  const Py_ssize_t columns = PyList_Size(keys.get());
-  // Every key is converted before anything is written: a bad key leaves the file empty.
+std::string header_line(PyObject* keys) {
+  const Py_ssize_t columns = PyList_Size(keys);
   std::string header;
   for (Py_ssize_t c = 0; c < columns; ++c) {
-    const std::string_view name = str_to_utf8(PyList_GetItem(keys.get(), c));
+    const std::string_view name = str_to_utf8(PyList_GetItem(keys, c));
     if (c > 0) header.push_back(',');
     append_field(header, name);
   }
   // A lone empty field is quoted, as csv.writer does; a bare empty line reads back as no field.
   if (columns == 1 && header.empty()) header = "\"\"";
+  return header;
+}
+
+void save_csv(PyObject* data, const std::string& path) {
+  // Every key is converted before the file is opened: a bad key leaves an existing file as it
+  // was, as a failing json.dumps does on the JSON path.
+  Ref keys = column_keys(data);
+  std::string header = keys ? header_line(keys.get()) : std::string();
+  File file(path);
+  if (!keys) return;
+  const Py_ssize_t columns = PyList_Size(keys.get());
   BufferedWriter out(file);
   out.line() = std::move(header);
   out.end_line();

@@ -4,8 +4,10 @@ import io
 import json
 import os
 import pty
+import select
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import time
@@ -296,18 +298,97 @@ def test_progress_bar_only_on_a_terminal(tmp_path, terminal):
         assert sum(1 for _ in f) == 1_000_001
 
 
-def test_interrupt_exits_130_and_removes_the_partial_file(tmp_path):
+def entries(directory):
+    """What a directory holds: each name with its link target or its bytes."""
+    return {p.name: "-> " + os.readlink(p) if p.is_symlink() else p.read_bytes()
+            for p in directory.iterdir()}
+
+
+@pytest.mark.parametrize("existing", ["nothing", "file", "symlink"])
+def test_interrupt_exits_130_and_leaves_the_output_as_it_was(tmp_path, existing):
+    if existing != "nothing":
+        (tmp_path / "real.csv").write_text("old\n")
+    if existing == "symlink":
+        (tmp_path / "huge.csv").symlink_to("real.csv")
+    output = "real.csv" if existing == "file" else "huge.csv"
+    before = entries(tmp_path)
     # A shell may start background jobs with SIGINT ignored; the child must get the default.
-    job = subprocess.Popen([sys.executable, "-m", "tarvo", "-n", str(MAX_ROWS), "-o", "huge"],
+    job = subprocess.Popen([sys.executable, "-m", "tarvo", "-n", str(MAX_ROWS), "-o", output],
                            cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                            preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
-    deadline = time.monotonic() + 60
-    while not (tmp_path / "huge.csv").exists() and time.monotonic() < deadline:
+    deadline = time.monotonic() + 60  # until the run has written something
+    while entries(tmp_path) == before and time.monotonic() < deadline:
         time.sleep(0.05)
     job.send_signal(signal.SIGINT)
     out, err = job.communicate(timeout=60)
     assert (job.returncode, out, err) == (130, b"", b"")
-    assert not (tmp_path / "huge.csv").exists()
+    assert entries(tmp_path) == before
+
+
+@pytest.mark.parametrize("through_link", [False, True])
+def test_a_finished_run_replaces_the_file_whole(tmp_path, through_link):
+    real = tmp_path / "real.csv"
+    real.write_text("old\n")
+    real.chmod(0o640)
+    if through_link:
+        (tmp_path / "link.csv").symlink_to("real.csv")
+    output = "link.csv" if through_link else "real.csv"
+    done = tarvo_cmd("-n", "3", "-o", output, cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (0, "")
+    assert len(read_csv(real.read_text(encoding="utf-8"))) == 3
+    assert stat.S_IMODE(real.stat().st_mode) == 0o640
+    assert {p.name for p in tmp_path.iterdir()} == {"real.csv", output}
+    assert not through_link or os.readlink(tmp_path / "link.csv") == "real.csv"
+
+
+@pytest.mark.parametrize(
+    "device, status, stderr",
+    [("/dev/null", 0, ""), ("/dev/full", 1, "tarvo: error: out.csv: No space left on device\n")],
+)
+def test_a_device_is_written_in_place_and_never_removed(tmp_path, device, status, stderr):
+    if not os.path.exists(device):
+        pytest.skip(f"no {device} here")
+    (tmp_path / "out.csv").symlink_to(device)
+    done = tarvo_cmd("-n", "3", "-o", "out.csv", cwd=tmp_path)
+    assert (done.returncode, done.stderr) == (status, stderr)
+    assert entries(tmp_path) == {"out.csv": "-> " + device}
+
+
+def test_a_fifo_whose_reader_quits_fails_and_stays(tmp_path):
+    fifo = tmp_path / "data.csv"
+    os.mkfifo(fifo)
+    job = subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "1000000", "-o", "data.csv"],
+                           cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    # Non-blocking, so a writer that never comes fails the test instead of hanging it.
+    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+    try:
+        assert select.select([reader], [], [], 60)[0], "tarvo never wrote to the FIFO"
+        assert os.read(reader, 100).startswith(b"first_name,")
+    finally:
+        os.close(reader)
+    out, err = job.communicate(timeout=60)
+    assert (job.returncode, out, err) == (1, b"", b"tarvo: error: data.csv: Broken pipe\n")
+    assert stat.S_ISFIFO(os.lstat(fifo).st_mode) and os.listdir(tmp_path) == ["data.csv"]
+
+
+@pytest.mark.parametrize("stdout, reason", [("closed", "Bad file descriptor"),
+                                            ("full", "No space left on device")])
+@pytest.mark.parametrize("args", [["kinds"], ["--version"], ["-n", "3"],
+                                  ["-n", "12000", "-f", "json"], ["-n", "3", "-o", "out.csv"]])
+def test_standard_output_that_takes_nothing_is_one_error_line(tmp_path, stdout, reason, args):
+    command = [sys.executable, "-m", "tarvo", *args]
+    if stdout == "closed":  # tarvo >&-
+        done = subprocess.run(command, cwd=tmp_path, stderr=subprocess.PIPE, text=True,
+                              timeout=120, preexec_fn=lambda: os.close(1))
+    else:
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run(command, cwd=tmp_path, stdout=full, stderr=subprocess.PIPE,
+                                  text=True, timeout=120)
+    assert (done.returncode, done.stderr) == (1, f"tarvo: error: standard output: {reason}\n")
+    # Only the line about a written file is lost: the file itself is complete.
+    written = {p.name: read_csv(p.read_text(encoding="utf-8")) for p in tmp_path.iterdir()}
+    assert {name: len(rows) for name, rows in written.items()} == (
+        {"out.csv": 3} if "-o" in args else {})
 
 
 def test_closed_pipe_ends_quietly(tmp_path):

@@ -1,5 +1,6 @@
 """tests/python/test_module.py: the module object, the Dummy class and argument handling."""
 import weakref
+from pathlib import Path
 
 import pytest
 
@@ -8,8 +9,13 @@ import _tarvo
 Dummy = _tarvo.Dummy
 
 
+def test_version_is_the_one_in_pyproject():
+    tomllib = pytest.importorskip("tomllib")  # Python 3.11 and newer
+    with open(Path(__file__).parents[2] / "pyproject.toml", "rb") as f:
+        assert _tarvo.__version__ == tomllib.load(f)["project"]["version"]
+
+
 def test_module_attributes():
-    assert _tarvo.__version__ == "1.1.4"
     assert _tarvo.__all__ == ["__version__", "Dummy"]
     assert _tarvo.Dummy.__name__ == "Dummy"
     assert Dummy.__text_signature__ == "()"

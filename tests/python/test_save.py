@@ -182,12 +182,26 @@ def test_csv_empty_first_dict(dummy, out):
     assert read(out + ".csv") == "\n\n\n\n"
 
 
-def test_csv_non_str_key_leaves_empty_file(dummy, out, capfd):
-    with pytest.raises(TypeError) as info:
-        dummy.save([{"a": 1, 2: "b"}], out, "csv")
-    assert str(info.value) == "'int' object is not an instance of 'str'"
-    assert not getattr(info.value, "__notes__", None)
-    assert read(out + ".csv") == ""
+@pytest.mark.parametrize(
+    "fmt, key, message",
+    [
+        ("csv", 2, "'int' object is not an instance of 'str'"),
+        ("csv", (1, 2), "'tuple' object is not an instance of 'str'"),
+        ("csv", "x\udc80", "surrogates not allowed"),  # a str with no UTF-8 form
+        ("json", (1, 2), "keys must be str, int, float, bool or None, not tuple"),
+    ],
+)
+@pytest.mark.parametrize("before", [None, "old"])
+def test_bad_first_row_key_leaves_the_file_as_it_was(dummy, out, capfd, fmt, key, message,
+                                                     before):
+    path = f"{out}.{fmt}"
+    if before is not None:
+        with open(path, "w") as f:
+            f.write(before)
+    with pytest.raises((TypeError, UnicodeEncodeError)) as info:
+        dummy.save([{"a": 1, key: "b"}, {"a": 2}], out, fmt)
+    assert message in str(info.value) and not getattr(info.value, "__notes__", None)
+    assert (read(path) if before else os.path.exists(path)) == (before or False)
     assert capfd.readouterr().out == ""
 
 
