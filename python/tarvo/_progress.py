@@ -13,7 +13,9 @@ class Progress:
     """
 
     def __init__(self, total: int, stream: TextIO, *, enabled: bool, delay: float = 1.0,
-                 width: int = 30, clock: Callable[[], float] = time.monotonic) -> None:
+                 width: int = 30, clock: Callable[[], float] = time.monotonic,
+                 label: str = "") -> None:
+        self._label = label
         self._total = total
         self._stream = stream
         self._enabled = enabled
@@ -32,6 +34,8 @@ class Progress:
         if 0 < done < self._total:
             remaining = elapsed * (self._total - done) / done
             text += f"  eta {_duration(remaining)}"
+        if self._label:  # the seed, so that a run without --seed can be replayed
+            text += f"  {self._label}"
         return text
 
     def update(self, done: int) -> None:

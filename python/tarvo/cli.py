@@ -1,25 +1,26 @@
-"""python/tarvo/cli.py: the `tarvo` command: dummy rows as CSV or JSON from the shell."""
+"""python/tarvo/cli.py: the `tarvo` command: seeded dummy rows as CSV, JSON or Parquet from the shell."""
 from __future__ import annotations
 
 import argparse
+import contextlib
+import datetime
 import os
+import stat
 import sys
 from typing import NoReturn, Sequence
 
-from _tarvo import Dummy, __version__
+from _tarvo import __version__
 
+from tarvo._dataset import MAX_ROWS, PROFILES, Dataset
 from tarvo._kinds import kinds_table
-from tarvo._output import Output
+from tarvo._output import FORMATS
 from tarvo._progress import Progress
-from tarvo._writer import Sink, generate
 
 PROG = "tarvo"
-MAX_ROWS = 10**9
 DEFAULT_ROWS = 10
 # A person: the columns take their names from their kinds.
 DEFAULT_COLUMNS = ("first_name", "last_name", "gender", "birthdate", "age", "email",
                    "phone_number", "full_address")
-FORMATS = ("csv", "json")
 
 EXIT_FAILURE = 1
 EXIT_USAGE = 2
@@ -52,8 +53,29 @@ def _row_count(text: str) -> int:
     if rows < 0:
         raise argparse.ArgumentTypeError(f"must not be negative: {text!r}")
     if rows > MAX_ROWS:
-        raise argparse.ArgumentTypeError(f"at most {MAX_ROWS} rows: {text!r}")
+        raise argparse.ArgumentTypeError(f"at most 2**63 rows: {text!r}")
     return rows
+
+
+def _seed(text: str) -> int:
+    try:
+        return int(text, 0)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
+
+
+def _date(text: str) -> datetime.date:
+    try:
+        return datetime.date.fromisoformat(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a date YYYY-MM-DD: {text!r}") from None
+
+
+def _threads(text: str) -> int:
+    count = _row_count(text)
+    if count < 1:
+        raise argparse.ArgumentTypeError(f"must be at least 1: {text!r}")
+    return count
 
 
 def _column(text: str) -> tuple[str, str]:
@@ -70,7 +92,8 @@ def _column(text: str) -> tuple[str, str]:
 def build_parser() -> argparse.ArgumentParser:
     parser = _Parser(
         prog=PROG,
-        description="Generate realistic Philippine dummy records as CSV or JSON.",
+        description="Generate realistic Philippine dummy records as CSV, JSON, JSON lines or "
+                    "Parquet. The same --seed gives the same rows on any machine.",
         epilog="Run 'tarvo kinds' for the column kinds. Without --column the rows describe a "
                "person: " + ", ".join(DEFAULT_COLUMNS) + ".",
     )
@@ -80,11 +103,24 @@ def build_parser() -> argparse.ArgumentParser:
     parser.add_argument("-c", "--column", type=_column, action="append", metavar="NAME=KIND",
                         help="a column and its kind; repeat for more columns, in order")
     parser.add_argument("-f", "--format", type=str.lower, choices=FORMATS,
-                        help="csv (the default) or json; taken from the --output suffix if "
-                             "that is .csv or .json")
+                        help="csv (the default), json, jsonl or parquet; taken from the --output "
+                             "suffix when it names one")
     parser.add_argument("-o", "--output", metavar="FILE",
-                        help="write FILE (.csv or .json is added unless FILE has it) instead of "
-                             "standard output; '-' means standard output")
+                        help="write FILE (the format's suffix is added unless FILE has one) "
+                             "instead of standard output; '-' means standard output")
+    parser.add_argument("--seed", type=_seed, metavar="N",
+                        help="the data set's seed (default: drawn, and shown with --verbose and "
+                             "in the progress line)")
+    parser.add_argument("--as-of", type=_date, metavar="YYYY-MM-DD",
+                        help="the date ages count from (default: today, UTC)")
+    parser.add_argument("--start", type=_row_count, default=0, metavar="N",
+                        help="first row number (default 0): rows N.. of the same data set")
+    parser.add_argument("--threads", type=_threads, metavar="N",
+                        help="worker threads (default: one per core); the output is the same")
+    parser.add_argument("--profile", type=str.lower, choices=PROFILES, default=PROFILES[0],
+                        help="distributions (default %(default)s)")
+    parser.add_argument("-v", "--verbose", action="store_true",
+                        help="print the seed and row range to standard error")
     commands = parser.add_subparsers(dest="command", metavar="COMMAND")
     commands.add_parser("kinds", help="list the column kinds with an example of each")
     return parser
@@ -101,7 +137,17 @@ class Job:
                 raise UsageError(f"argument --column: column {name!r} is given twice")
             self.columns[name] = kind
         self.rows: int = args.rows
+        self.start: int = args.start
+        if self.start + self.rows > MAX_ROWS:
+            raise UsageError(f"argument --start: rows end at 2**63, not {self.start + self.rows}")
         self.fmt, self.path = self._destination(args.format, args.output)
+        self.threads: int | None = args.threads
+        self.verbose: bool = args.verbose
+        try:
+            self.dataset = Dataset(self.columns, seed=args.seed, as_of=args.as_of,
+                                   profile=args.profile)
+        except (TypeError, ValueError) as exc:
+            raise UsageError(f"argument --column: {exc}") from None
 
     @staticmethod
     def _destination(fmt: str | None, output: str | None) -> tuple[str, str | None]:
@@ -109,14 +155,31 @@ class Job:
             return fmt or "csv", None
         if output == "":
             raise UsageError("argument --output: empty file name")
-        suffix = next((f for f in FORMATS if output.endswith("." + f)), None)
+        suffix = next((f for f in FORMATS if output.lower().endswith("." + f)), None)
         if fmt is None:
             fmt = suffix or "csv"
         elif suffix is not None and suffix != fmt:
             raise UsageError(f"argument --output: {output!r} ends in .{suffix} "
                              f"but --format is {fmt}")
-        # save always appends the suffix; a name that already has it is not doubled.
-        return fmt, output if suffix == fmt else f"{output}.{fmt}"
+        # The format's suffix is added, as save always did; a name that has it is not doubled,
+        # and a device or FIFO the user names is taken as it is.
+        if suffix == fmt or _is_special_file(output):
+            return fmt, output
+        return fmt, f"{output}.{fmt}"
+
+
+def _is_special_file(path: str) -> bool:
+    try:
+        return not stat.S_ISREG(os.stat(path).st_mode) and not stat.S_ISDIR(os.stat(path).st_mode)
+    except OSError:
+        return False
+
+
+def _tell(message: str) -> None:
+    if sys.stderr is not None:
+        with contextlib.suppress(OSError):
+            sys.stderr.write(f"{PROG}: {message}\n")
+            sys.stderr.flush()
 
 
 def _say(message: str) -> None:
@@ -160,18 +223,6 @@ def _write_stdout(data: str | bytes) -> None:
         raise StdoutError(exc) from exc
 
 
-class _StdoutSink:
-    """Standard output as the sink of the rows. Each piece is flushed at once, so none of it
-    waits in Python's buffer for a later flush whose failure would not be attributed."""
-
-    def write(self, data: bytes, /) -> int:
-        _write_stdout(data)
-        return len(data)
-
-    def flush(self) -> None:
-        _write_stdout(b"")
-
-
 def _stdout_failed(cause: OSError) -> int:
     # What is still buffered would fail again when the interpreter flushes at exit, with a
     # report of its own: it goes to the null device instead.
@@ -184,26 +235,6 @@ def _stdout_failed(cause: OSError) -> int:
     return EXIT_FAILURE
 
 
-def _is_panic(exc: BaseException) -> bool:
-    # The extension's internal-failure class is not exported; it derives from BaseException.
-    return type(exc).__name__ == "PanicException"
-
-
-def _panic_message(exc: BaseException, columns: dict[str, str]) -> str:
-    """Names the column at fault: the failures come from a kind's parameters (int:5:1), so one
-    row of each column alone finds it."""
-    reason = exc.args[0] if exc.args else str(exc)
-    dummy = Dummy()
-    for name, kind in columns.items():
-        try:
-            dummy.seed(1, {name: kind})
-        except BaseException as again:
-            if not _is_panic(again):
-                raise
-            return f"column {name!r} ({kind}): {reason}"
-    return f"internal failure: {reason}"
-
-
 def _describe_os_error(exc: OSError, path: str | None) -> str:
     """The file at fault and the system's reason, without Python's "[Errno 13]" decoration."""
     reason = exc.strerror or str(exc)
@@ -211,44 +242,42 @@ def _describe_os_error(exc: OSError, path: str | None) -> str:
     return f"{where}: {reason}" if where is not None else reason
 
 
+class _Stdout:
+    """Standard output as a binary file for Dataset.write. Each piece is flushed at once, so a
+    failure is reported as standard output's and not left to a later flush."""
+
+    def write(self, data: bytes, /) -> int:
+        _write_stdout(data)
+        return len(data)
+
+
 def run(job: Job) -> int:
     stderr_is_terminal = sys.stderr is not None and sys.stderr.isatty()
     # Rows printed on the same terminal show their own progress; a bar would be torn apart.
     to_terminal = job.path is None and sys.stdout.isatty()
-    progress = Progress(job.rows, sys.stderr, enabled=stderr_is_terminal and not to_terminal)
-    output = Output(job.path) if job.path is not None else None
-    opened = False
-
-    def open_sink() -> Sink:
-        nonlocal opened
-        if output is None:
-            return _StdoutSink()
-        sink = output.open()
-        opened = True
-        return sink
-
+    seed = job.dataset.seed
+    progress = Progress(job.rows, sys.stderr, enabled=stderr_is_terminal and not to_terminal,
+                        label=f"seed {seed}")
+    if job.verbose:
+        _tell(f"seed {seed}, rows {job.start} to {job.start + job.rows - 1}, "
+              f"as of {job.dataset.as_of.isoformat()}, profile {job.dataset.profile}")
+    target = job.path if job.path is not None else _Stdout()
     try:
         try:
-            generate(job.columns, job.rows, job.fmt, open_sink, progress)
-            if output is not None:
-                output.commit()
+            job.dataset.write(target, job.rows, format=job.fmt, start=job.start,
+                              threads=job.threads, progress=progress.update)
         finally:
             progress.close()
-    except BaseException as exc:
-        if output is not None:
-            output.discard()
-        if isinstance(exc, OSError):
-            _say(_describe_os_error(exc, job.path if opened else None))
-            return EXIT_FAILURE
-        if isinstance(exc, MemoryError):
-            _say("out of memory; ask for fewer rows or write to a file")
-            return EXIT_FAILURE
-        if _is_panic(exc):
-            _say(_panic_message(exc, job.columns))
-            return EXIT_FAILURE
-        raise  # StdoutError and KeyboardInterrupt end the run in main()
+    except OSError as exc:
+        _say(_describe_os_error(exc, job.path))
+        return EXIT_FAILURE
+    except MemoryError:
+        _say("out of memory")
+        return EXIT_FAILURE
+    except ImportError as exc:  # an optional library a format needs
+        _say(str(exc))
+        return EXIT_FAILURE
     if job.path is not None:
-        # The line save prints after writing a file, here for the file assembled from chunks.
         _write_stdout(b"Successfully saved to " + os.fsencode(job.path) + b"\n")
     return 0
 

@@ -36,6 +36,13 @@ ByteFormat read_format(PyObject* text) {
   throw ErrorAlreadySet{};
 }
 
+// OSError(errno, strerror) of the right subclass, as open() and write() in Python raise it.
+[[noreturn]] void throw_errno(int err) {
+  errno = err;
+  PyErr_SetFromErrno(PyExc_OSError);
+  throw ErrorAlreadySet{};
+}
+
 // Where the bytes go: a file descriptor written without the interpreter lock, or a Python
 // callable (a binary file's write) given bytes with it.
 class Output {
@@ -80,7 +87,7 @@ class Output {
         err = write_natively(bytes);
       }
       if (err == 0) return;
-      if (err != EINTR) throw_os_error(err);
+      if (err != EINTR) throw_errno(err);
       check(PyErr_CheckSignals());
     }
   }
@@ -126,7 +133,7 @@ PyObject* engine_write(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
         // Written here, while the lock is already free, when the target is a descriptor.
         if (output.writes_natively()) err = output.write_natively(rest);
       }
-      if (err != 0 && err != EINTR) throw_os_error(err);
+      if (err != 0 && err != EINTR) throw_errno(err);
       if (err == EINTR) check(PyErr_CheckSignals());
       output.write(rest, true);
       done += std::min(chunk_rows, count - done);
