@@ -19,5 +19,7 @@ std::string_view utility_json();
 std::string_view luzon_json();
 std::string_view visayas_json();
 std::string_view mindanao_json();
+std::string_view census_names_json();
+std::string_view census_people_json();
 
 }  // namespace tarvo::embedded
