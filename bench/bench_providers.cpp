@@ -1,4 +1,4 @@
-// bench/bench_providers.cpp: nanoseconds per call of the Person draw and of each value generator.
+// bench/bench_providers.cpp: nanoseconds per call of the Person draw and of each value generator, both profiles.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "census/email.hpp"
+#include "census/person.hpp"
+#include "census/tin.hpp"
+#include "census/traits.hpp"
 #include "providers/clock.hpp"
 #include "providers/contact.hpp"
 #include "providers/government.hpp"
@@ -73,5 +77,33 @@ int main() {
   report("tin_number", [](Rng& rng) { return std::uint64_t(tarvo::tin_number(rng).view()[14]); });
   report("philhealth_number",
          [](Rng& rng) { return std::uint64_t(tarvo::philhealth_number(rng).view()[13]); });
+
+  // The census profile beside the uniform one above.
+  namespace census = tarvo::census;
+  report("census: draw_census_person", [&](Rng& rng) {
+    const census::CensusPerson person = census::draw_census_person(rng, today);
+    return std::uint64_t(person.age + std::uint8_t(person.birthdate_text[9]));
+  });
+  Rng setup;
+  const census::CensusPerson someone = census::draw_census_person(setup, today);
+  report("census: email (reused string)", [&](Rng& rng) {
+    census::census_email(rng, someone, out);
+    return std::uint64_t(out.size());
+  });
+  report("draw_person + email", [&](Rng& rng) {
+    const tarvo::Person person = tarvo::draw_person(rng, today);
+    tarvo::email(rng, person.first_name, person.last_name, out);
+    return std::uint64_t(out.size());
+  });
+  report("census: person + email", [&](Rng& rng) {
+    census::census_email(rng, census::draw_census_person(rng, today), out);
+    return std::uint64_t(out.size());
+  });
+  report("census: civil_status_index", [&](Rng& rng) {
+    return std::uint64_t(census::census_civil_status_index(rng, someone));
+  });
+  report("census: blood_type_index",
+         [](Rng& rng) { return std::uint64_t(census::census_blood_type_index(rng)); });
+  report("census: tin", [](Rng& rng) { return std::uint64_t(census::census_tin(rng).view()[14]); });
   return 0;
 }

@@ -28,6 +28,7 @@ INSTANTIATE_TEST_SUITE_P(
                       &tarvo::embedded::preference_json, &tarvo::embedded::contact_json,
                       &tarvo::embedded::government_json, &tarvo::embedded::utility_json,
                       &tarvo::embedded::luzon_json, &tarvo::embedded::visayas_json,
-                      &tarvo::embedded::mindanao_json));
+                      &tarvo::embedded::mindanao_json, &tarvo::embedded::census_names_json,
+                      &tarvo::embedded::census_people_json));
 
 }  // namespace

@@ -1,4 +1,4 @@
-// src/core/census/alias_table.hpp: Walker's alias method, a constant-cost draw from fixed weights.
+// src/core/census/alias_table.hpp: constant-time draws from fixed weights (Walker's alias method).
 #pragma once
 
 #include <cstddef>
@@ -8,39 +8,38 @@
 
 namespace tarvo::census {
 
-// Draws i with probability weights[i] / sum(weights): a uniform column, then one 32-bit word
-// against that column's threshold, whatever the number of weights. Built with Vose's method;
-// each column's split is rounded to a multiple of 2^-32, so a probability is off by at most
-// 2^-32 per column that holds part of it.
+// A distribution over outcomes 0..size()-1 with integer weights, drawn in constant time: one index
+// and one 32-bit word per draw, however many outcomes there are. The table is built with integer
+// arithmetic only, so it is identical on every machine, and outcome i comes out with probability
+// weights[i] / sum within 2^-32.
 class AliasTable {
  public:
-  AliasTable() = default;  // the empty table
-  // Weights must be finite and non-negative with a positive sum, and fewer than 2^32;
-  // otherwise the table is empty.
-  explicit AliasTable(std::span<const double> weights);
+  AliasTable() = default;
+  // Throws std::invalid_argument unless the weights sum to between 1 and 2^32 - 1 (which also
+  // refuses an empty list); make_table() reports that as a document's format error.
+  explicit AliasTable(std::span<const std::uint64_t> weights);
 
-  std::size_t size() const { return columns_.size(); }
-  bool empty() const { return columns_.empty(); }
+  std::size_t size() const noexcept { return cells_.size(); }
+  bool empty() const noexcept { return cells_.empty(); }
 
-  // The probability of each outcome as the thresholds give it, summed over the columns.
+  // The probability of each outcome as the table holds it, summed over the columns.
   std::vector<double> probabilities() const;
 
-  // R is any source with the sampling API of tarvo::Rng. The table must not be empty.
   template <class R>
-  std::uint32_t draw(R& rng) const {
-    const auto column = static_cast<std::uint32_t>(rng.uniform_index(columns_.size()));
-    const Column& entry = columns_[column];
-    return rng.draw_u32() < entry.threshold ? column : entry.alias;
+  std::size_t sample(R& rng) const {
+    const std::size_t column = rng.uniform_index(cells_.size());
+    const Cell cell = cells_[column];
+    return rng.draw_u32() < cell.keep ? column : cell.alias;
   }
 
  private:
-  // A column keeps its own outcome below threshold and gives the rest to alias; a full column
-  // is its own alias, so the word drawn against it never matters.
-  struct Column {
-    std::uint32_t threshold;
+  // A column keeps its own outcome for words below `keep` and gives `alias` otherwise; a full
+  // column is its own alias.
+  struct Cell {
+    std::uint32_t keep;
     std::uint32_t alias;
   };
-  std::vector<Column> columns_;
+  std::vector<Cell> cells_;
 };
 
 }  // namespace tarvo::census

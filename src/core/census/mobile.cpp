@@ -58,14 +58,13 @@ std::vector<MobileCarrier> parse_census_mobile(std::string_view padded_text) {
 }
 
 CensusMobiles::CensusMobiles(const std::vector<MobileCarrier>& carriers) {
-  std::vector<double> weights;
+  std::vector<std::uint64_t> weights;
   for (const MobileCarrier& carrier : carriers) {
     const auto index = static_cast<std::uint32_t>(carriers_.size());
     carriers_.push_back(carrier.name);
     for (const std::string& digits : carrier.prefixes) {
       prefixes_.push_back(Prefix{digits, index});
-      weights.push_back(static_cast<double>(carrier.subscribers) /
-                        static_cast<double>(carrier.prefixes.size()));
+      weights.push_back(carrier.subscribers / carrier.prefixes.size());
     }
   }
   table_ = AliasTable(weights);

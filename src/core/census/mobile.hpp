@@ -41,7 +41,7 @@ class CensusMobiles {
   // 15 characters, as the uniform profile's. Draws: the alias table's two words, then the number.
   template <class R>
   NumberText draw(R& rng) const {
-    const Prefix& prefix = prefixes_[table_.draw(rng)];
+    const Prefix& prefix = prefixes_[table_.sample(rng)];
     NumberText text;
     text.append("+63 ").append(prefix.digits).push(' ');
     text.digits(rng.uniform_u32(1000000, 9999999), 7);

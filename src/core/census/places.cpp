@@ -1,6 +1,8 @@
 // src/core/census/places.cpp: census weights and ZIP codes of every barangay, and their document.
 #include "census/places.hpp"
 
+#include <algorithm>
+
 #include <array>
 #include <limits>
 
@@ -35,11 +37,11 @@ std::unordered_map<std::string, std::string> read_zip_map(simdjson::dom::element
 }
 
 // Weights per barangay, with the missing figures filled in as CensusPlaces documents.
-std::vector<double> barangay_weights(const AddressData& data, std::size_t& imputed) {
+std::vector<std::uint64_t> barangay_weights(const AddressData& data, std::size_t& imputed) {
   const auto barangays = data.barangay_records();
-  std::vector<double> weights(barangays.size(), 0.0);
+  std::vector<std::uint64_t> weights(barangays.size(), 0);
   std::vector<bool> known(barangays.size(), false);
-  double all_sum = 0;
+  std::uint64_t all_sum = 0;
   std::size_t all_count = 0;
   for (std::size_t i = 0; i < barangays.size(); ++i) {
     const Barangay barangay(&data, static_cast<std::uint32_t>(i));
@@ -54,9 +56,10 @@ std::vector<double> barangay_weights(const AddressData& data, std::size_t& imput
   if (imputed == 0) {
     return weights;
   }
-  const double all_mean = all_count > 0 ? all_sum / static_cast<double>(all_count) : 1.0;
+  // Whole-number means: the table is built in integers, the same on every machine.
+  const std::uint64_t all_mean = all_count > 0 ? all_sum / all_count : 1;
   for (const detail::CityRecord& city : data.city_records()) {
-    double sum = 0;
+    std::uint64_t sum = 0;
     std::size_t count = 0;
     for (std::uint32_t i = city.barangays.begin; i < city.barangays.end; ++i) {
       if (known[i]) {
@@ -64,7 +67,7 @@ std::vector<double> barangay_weights(const AddressData& data, std::size_t& imput
         ++count;
       }
     }
-    const double mean = count > 0 ? sum / static_cast<double>(count) : all_mean;
+    const std::uint64_t mean = count > 0 ? sum / count : all_mean;
     for (std::uint32_t i = city.barangays.begin; i < city.barangays.end; ++i) {
       if (!known[i]) weights[i] = mean;
     }
@@ -152,8 +155,11 @@ CensusPlaces::CensusPlaces(const AddressData& data, const ZipOverrides& zips) : 
     }
   }
 
-  const std::vector<double> weights = barangay_weights(data, imputed_);
-  table_ = AliasTable(weights);
+  const std::vector<std::uint64_t> weights = barangay_weights(data, imputed_);
+  // A data set with nothing to draw keeps the empty table, and draws give no address.
+  if (std::any_of(weights.begin(), weights.end(), [](std::uint64_t w) { return w > 0; })) {
+    table_ = AliasTable(weights);
+  }
 }
 
 const CensusPlaces& census_places() {

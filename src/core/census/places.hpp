@@ -85,7 +85,7 @@ std::optional<Address> CensusPlaces::draw(R& rng) const {
   if (table_.empty()) {
     return std::nullopt;
   }
-  const std::uint32_t barangay = table_.draw(rng);
+  const std::uint32_t barangay = table_.sample(rng);
   const Place& place = places_[barangay];
   const Parents& up = parents_[place.city];
   Address address;

@@ -22,5 +22,7 @@ std::string_view mindanao_json();
 std::string_view census_zip_json();
 std::string_view census_landline_json();
 std::string_view census_mobile_json();
+std::string_view census_names_json();
+std::string_view census_people_json();
 
 }  // namespace tarvo::embedded
