@@ -16,8 +16,8 @@ SEED_BITS = 128
 # thread keeps memory flat while system calls stay large.
 _CHUNK_ROWS = 16384
 MAX_ROWS = 2**63  # row indices are 0 .. 2**63 - 1
-PROFILES = ("uniform",)
-_AS_OF_YEARS = (1000, 9999)
+PROFILES = ("census", "uniform")
+_AS_OF_YEARS = (1200, 9999)  # birth dates stay four-digit years
 
 
 def _whole_number(value: object, what: str) -> int:
@@ -47,7 +47,7 @@ class Dataset:
     __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_engine")
 
     def __init__(self, columns: Mapping[str, str], *, seed: int | None = None,
-                 as_of: datetime.date | None = None, profile: str = "uniform") -> None:
+                 as_of: datetime.date | None = None, profile: str = "census") -> None:
         if not isinstance(columns, Mapping):
             raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
         pairs: list[tuple[str, str]] = []

@@ -124,7 +124,7 @@ void DictSink::address(const Address* a) {
     values[1] = shared(TextList::City, a->city_index, a->city);
     values[2] = shared(TextList::Province, a->province_index, a->province);
     values[3] = shared(TextList::Region, a->region_index, a->region);
-    values[4] = shared(TextList::ZipCode, a->city_index, a->zip_code);
+    values[4] = shared(TextList::ZipCode, a->barangay_index, a->zip_code);
   }
   Ref dict = Ref::checked(PyDict_New());
   for (std::size_t i = 0; i < 5; ++i) {

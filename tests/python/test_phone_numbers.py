@@ -1,6 +1,8 @@
 """tests/python/test_phone_numbers.py: our numbers are valid Philippine numbers for libphonenumber."""
 import pytest
 
+import tarvo
+
 phonenumbers = pytest.importorskip("phonenumbers")
 
 
@@ -11,8 +13,12 @@ phonenumbers = pytest.importorskip("phonenumbers")
         ("landline", phonenumbers.PhoneNumberType.FIXED_LINE),
     ],
 )
-def test_every_number_is_valid(dummy, kind, expected_type):
-    numbers = [row["n"] for row in dummy.seed(5000, {"n": kind})]
+@pytest.mark.parametrize("source", ["dummy", "census", "uniform"])
+def test_every_number_is_valid(dummy, source, kind, expected_type):
+    if source == "dummy":
+        numbers = [row["n"] for row in dummy.seed(5000, {"n": kind})]
+    else:
+        numbers = [row["n"] for row in tarvo.Dataset({"n": kind}, profile=source).rows(5000)]
     invalid = []
     for text in numbers:
         parsed = phonenumbers.parse(text, "PH")

@@ -54,7 +54,7 @@ class CensusPlaces {
 
  private:
   struct Place {
-    detail::TextRef name;
+    tarvo::detail::TextRef name;
     std::uint32_t city;
     std::uint32_t zip;  // into zips_
   };
@@ -63,7 +63,7 @@ class CensusPlaces {
   };
 
   std::string_view zip_text(std::uint32_t zip) const {
-    const detail::TextRef ref = zips_[zip];
+    const tarvo::detail::TextRef ref = zips_[zip];
     return std::string_view(zip_arena_.data() + ref.offset, ref.length);
   }
 
@@ -72,7 +72,7 @@ class CensusPlaces {
   std::vector<Place> places_;     // per barangay of data_
   std::vector<Parents> parents_;  // per city of data_
   std::string zip_arena_;         // each distinct ZIP code once
-  std::vector<detail::TextRef> zips_;
+  std::vector<tarvo::detail::TextRef> zips_;
   std::size_t imputed_ = 0;
 };
 

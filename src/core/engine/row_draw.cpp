@@ -1,11 +1,20 @@
 // src/core/engine/row_draw.cpp: how each kind turns a row's person, place and words into a cell.
 #include "engine/row_draw.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "census/email.hpp"
+#include "census/landline.hpp"
+#include "census/mobile.hpp"
+#include "census/person.hpp"
+#include "census/places.hpp"
+#include "census/tin.hpp"
+#include "census/traits.hpp"
 #include "engine/calendar.hpp"
 #include "providers/address.hpp"
 #include "providers/contact.hpp"
@@ -18,17 +27,24 @@
 namespace tarvo {
 namespace {
 
-// What the cells of one row read from its person.
+// What the cells of one row read from its person, whichever profile drew it.
 struct RowPerson {
-  Person person{};
-  std::uint32_t middle_index = 0;
-  std::string_view middle_name;
+  bool male = false;
+  std::string_view gender, first_name, middle_name, last_name, suffix;
+  TextList first_list = TextList::FirstMale, surname_list = TextList::LastName;
+  std::uint32_t first_index = 0, middle_index = 0, last_index = 0, suffix_index = 0;
+  char birthdate_text[10] = {};
   std::int32_t birth_days = 0;
+  std::uint32_t age = 0;
+  const census::CensusPerson* census = nullptr;  // set under the census profile
+
+  std::string_view birthdate() const { return {birthdate_text, sizeof birthdate_text}; }
 };
 
 struct Row {
   const RowPerson* person;
   const Address* address;  // nullptr: no place to draw
+  Profile profile;
 };
 
 std::uint32_t as_index(std::size_t i) { return static_cast<std::uint32_t>(i); }
@@ -49,7 +65,7 @@ void place_part(Kind kind, const Address* a, Sink& sink) {
     case Kind::Province: return sink.listed(TextList::Province, a->province_index, a->province);
     case Kind::CityMun: return sink.listed(TextList::City, a->city_index, a->city);
     case Kind::Barangay: return sink.listed(TextList::Barangay, a->barangay_index, a->barangay);
-    default: return sink.listed(TextList::ZipCode, a->city_index, a->zip_code);
+    default: return sink.listed(TextList::ZipCode, a->barangay_index, a->zip_code);
   }
 }
 
@@ -58,7 +74,8 @@ void place_part(Kind kind, const Address* a, Sink& sink) {
 template <typename R>
 void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& scratch,
                Sink& sink) {
-  const Person& p = row.person->person;
+  const RowPerson& p = *row.person;
+  const bool census = row.profile == Profile::Census;
   switch (column.kind) {
     case Kind::Unknown:
       return sink.null();
@@ -79,30 +96,35 @@ void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& sc
     case Kind::Gender:
       return sink.listed(TextList::Gender, p.male ? 0 : 1, p.gender);
     case Kind::FirstName:
-      return sink.listed(p.male ? TextList::FirstMale : TextList::FirstFemale, p.first_index,
-                         p.first_name);
+      return sink.listed(p.first_list, p.first_index, p.first_name);
     case Kind::MiddleName:
-      return sink.listed(TextList::LastName, row.person->middle_index, row.person->middle_name);
+      return sink.listed(p.surname_list, p.middle_index, p.middle_name);
     case Kind::LastName:
-      return sink.listed(TextList::LastName, p.last_index, p.last_name);
+      return sink.listed(p.surname_list, p.last_index, p.last_name);
     case Kind::Suffix:
-      return sink.listed(TextList::Suffix, 0, "");
+      return sink.listed(TextList::Suffix, p.suffix_index, p.suffix);
     case Kind::FullName:
-      full_name(p, scratch);
+      scratch.assign(p.first_name).append(" ").append(p.last_name);
+      if (!p.suffix.empty()) scratch.append(" ").append(p.suffix);
       return sink.text(scratch);
     case Kind::Email:
-      email(rng, p.first_name, p.last_name, scratch);
+      if (census) {
+        census::census_email(rng, *p.census, scratch);
+      } else {
+        email(rng, p.first_name, p.last_name, scratch);
+      }
       return sink.text(scratch);
     case Kind::Birthdate:
-      return sink.date(row.person->birth_days, p.birthdate());
+      return sink.date(p.birth_days, p.birthdate());
     case Kind::Age:
       return sink.integer(p.age);
     case Kind::CivilStatus: {
-      const std::size_t i = civil_status_index(rng);
+      const std::size_t i =
+          census ? census::census_civil_status_index(rng, *p.census) : civil_status_index(rng);
       return sink.listed(TextList::CivilStatus, as_index(i), preference().civil_status[i]);
     }
     case Kind::BloodType: {
-      const std::size_t i = blood_type_index(rng);
+      const std::size_t i = census ? census::census_blood_type_index(rng) : blood_type_index(rng);
       return sink.listed(TextList::BloodType, as_index(i), preference().blood_type[i]);
     }
     case Kind::Color: {
@@ -114,13 +136,16 @@ void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& sc
       return sink.listed(TextList::Status, as_index(i), utility_data().statuses[i]);
     }
     case Kind::PhoneNumber:
-      return sink.text(phone_number(rng).view());
+      return sink.text(census ? census::census_mobile(rng).view() : phone_number(rng).view());
     case Kind::Landline:
+      if (census && row.address != nullptr) {
+        return sink.text(census::census_landline(rng, *row.address).view());
+      }
       return sink.text(landline(rng).view());
     case Kind::SssNumber:
       return sink.text(sss_number(rng).view());
     case Kind::TinNumber:
-      return sink.text(tin_number(rng).view());
+      return sink.text(census ? census::census_tin(rng).view() : tin_number(rng).view());
     case Kind::PhilhealthNumber:
       return sink.text(philhealth_number(rng).view());
     case Kind::Region:
@@ -165,10 +190,42 @@ constexpr bool draws_own_words(Kind kind) {
   }
 }
 
-RowPerson finish_person(const Person& person) {
+RowPerson uniform_person(const Person& person) {
   RowPerson row;
-  row.person = person;
+  row.male = person.male;
+  row.gender = person.gender;
+  row.first_list = person.male ? TextList::FirstMale : TextList::FirstFemale;
+  row.first_index = person.first_index;
+  row.first_name = person.first_name;
+  row.surname_list = TextList::LastName;
+  row.last_index = person.last_index;
+  row.last_name = person.last_name;
+  std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+            row.birthdate_text);
   row.birth_days = days_from_civil(person.birth);
+  row.age = person.age;
+  return row;
+}
+
+RowPerson census_person(const census::CensusPerson& person) {
+  RowPerson row;
+  row.male = person.male;
+  row.gender = person.gender;
+  row.first_list = person.male ? TextList::CensusFirstMale : TextList::CensusFirstFemale;
+  row.first_index = person.first_index;
+  row.first_name = person.first_name;
+  row.surname_list = TextList::CensusSurname;
+  row.middle_index = person.middle_index;
+  row.middle_name = person.middle_name;
+  row.last_index = person.last_index;
+  row.last_name = person.last_name;
+  row.suffix_index = person.suffix_index;
+  row.suffix = person.suffix;
+  std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+            row.birthdate_text);
+  row.birth_days = days_from_civil(person.birth_date);
+  row.age = person.age;
+  row.census = &person;
   return row;
 }
 
@@ -187,7 +244,8 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   }
   std::vector<PhiloxBlock> first(streams.size());
   std::string scratch;
-  const LastNames* surnames = needs_middle ? &last_names() : nullptr;
+  const bool census = plan.profile == Profile::Census;
+  const LastNames* surnames = needs_middle && !census ? &last_names() : nullptr;
 
   for (std::uint64_t row = start; row < start + count; ++row) {
     for (std::size_t k = 0; k < streams.size(); ++k) {
@@ -195,20 +253,26 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     }
     std::size_t next = 0;
     RowPerson person;
+    census::CensusPerson drawn;
     if (plan.needs_person) {
       CounterRng rng(plan.key, row, kPersonStream, first[next++]);
-      person = finish_person(draw_person(rng, plan.as_of));
-      if (needs_middle) {  // the mother's surname, after everything Dummy's person draws
-        person.middle_index = as_index(rng.uniform_index(surnames->surnames.size()));
-        person.middle_name = surnames->surnames[person.middle_index];
+      if (census) {
+        drawn = census::draw_census_person(rng, plan.as_of);
+        person = census_person(drawn);
+      } else {
+        person = uniform_person(draw_person(rng, plan.as_of));
+        if (needs_middle) {  // the mother's surname, after everything Dummy's person draws
+          person.middle_index = as_index(rng.uniform_index(surnames->surnames.size()));
+          person.middle_name = surnames->surnames[person.middle_index];
+        }
       }
     }
     std::optional<Address> address;
     if (plan.needs_address) {
       CounterRng rng(plan.key, row, kAddressStream, first[next++]);
-      address = generate_address(rng);
+      address = census ? census::draw_census_address(rng) : generate_address(rng);
     }
-    const Row cells{&person, address ? &*address : nullptr};
+    const Row cells{&person, address ? &*address : nullptr, plan.profile};
     sink.begin_row();
     for (const PlannedColumn& column : plan.columns) {
       if (draws_own_words(column.kind.kind)) {
@@ -227,9 +291,9 @@ void draw_thread_rows(std::span<const ColumnKind> columns, std::uint64_t count, 
   std::string scratch;
   Rng& rng = thread_rng();
   for (std::uint64_t i = 0; i < count; ++i) {
-    const RowPerson person = finish_person(draw_person(rng, today_utc()));
+    const RowPerson person = uniform_person(draw_person(rng, today_utc()));
     const std::optional<Address> address = generate_address(rng);
-    const Row cells{&person, address ? &*address : nullptr};
+    const Row cells{&person, address ? &*address : nullptr, Profile::Uniform};
     sink.begin_row();
     for (const ColumnKind& column : columns) draw_cell(column, rng, cells, scratch, sink);
     sink.end_row();

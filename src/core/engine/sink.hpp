@@ -24,9 +24,12 @@ enum class TextList : std::uint8_t {
   Province,
   City,
   Barangay,
-  ZipCode,  // indexed by city
+  ZipCode,  // indexed by barangay: the census profile gives some barangays their own code
   Choice,
   Suffix,
+  CensusFirstMale,
+  CensusFirstFemale,
+  CensusSurname,
   Count_,
 };
 

@@ -1,4 +1,6 @@
 // src/core/engine/text_lists.cpp: the sizes of the fixed lists that cells share text from.
+#include "census/figures.hpp"
+#include "census/names.hpp"
 #include "engine/sink.hpp"
 #include "providers/personal.hpp"
 #include "providers/utility.hpp"
@@ -17,10 +19,13 @@ std::size_t text_list_size(TextList list) {
     case TextList::Status: return utility_data().statuses.size();
     case TextList::Region: return address_regions().region_count();
     case TextList::Province: return address_regions().province_count();
-    case TextList::City:
-    case TextList::ZipCode: return address_regions().city_count();
+    case TextList::City: return address_regions().city_count();
+    case TextList::ZipCode:
     case TextList::Barangay: return address_regions().barangay_count();
-    case TextList::Suffix: return 1;
+    case TextList::Suffix: return census::census_figures().suffixes.size();
+    case TextList::CensusFirstMale: return census::census_names().male.names.size();
+    case TextList::CensusFirstFemale: return census::census_names().female.names.size();
+    case TextList::CensusSurname: return census::census_names().surnames.names.size();
     case TextList::Choice:
     case TextList::Count_: return 0;
   }
