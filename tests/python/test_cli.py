@@ -164,6 +164,9 @@ def assert_one_error_line(done, status, *fragments):
         (["--as-of", "2026-13-01"], "not a date"),
         (["--threads", "0"], "must be at least 1"),
         (["-n", "2", "--start", str(MAX_ROWS - 1)], "rows end at 2**63"),
+        (["-c", "a=age", "-u", "a"], "argument --unique: column 'a': cannot be unique"),
+        (["-c", "s=sss_number", "-u", "s", "-n", "2", "--start", "728999999"],
+         "sss_number has only 729,000,000"),
     ],
 )
 def test_usage_errors(tmp_path, args, fragment):

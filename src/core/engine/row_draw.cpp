@@ -69,6 +69,15 @@ void place_part(Kind kind, const Address* a, Sink& sink) {
   }
 }
 
+template <typename R>
+void draw_email(R& rng, const Row& row, std::string& out) {
+  if (row.profile == Profile::Census) {
+    census::census_email(rng, *row.person->census, out);
+  } else {
+    email(rng, row.person->first_name, row.person->last_name, out);
+  }
+}
+
 // One cell. `rng` is the cell's own stream for a data set, the shared thread generator for Dummy;
 // either way this is the only place a kind becomes a value.
 template <typename R>
@@ -108,11 +117,7 @@ void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& sc
       if (!p.suffix.empty()) scratch.append(" ").append(p.suffix);
       return sink.text(scratch);
     case Kind::Email:
-      if (census) {
-        census::census_email(rng, *p.census, scratch);
-      } else {
-        email(rng, p.first_name, p.last_name, scratch);
-      }
+      draw_email(rng, row, scratch);
       return sink.text(scratch);
     case Kind::Birthdate:
       return sink.date(p.birth_days, p.birthdate());
@@ -275,7 +280,16 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     const Row cells{&person, address ? &*address : nullptr, plan.profile};
     sink.begin_row();
     for (const PlannedColumn& column : plan.columns) {
-      if (draws_own_words(column.kind.kind)) {
+      if (column.unique && column.kind.kind != Kind::Email) {
+        ++next;  // its block is made but unused: the value comes from the row index alone
+        column.unique->write(row, scratch);
+        sink.text(scratch);
+      } else if (column.unique) {
+        CounterRng rng(plan.key, row, column.stream, first[next++]);
+        draw_email(rng, cells, scratch);
+        column.unique->number_email(row, scratch);
+        sink.text(scratch);
+      } else if (draws_own_words(column.kind.kind)) {
         CounterRng rng(plan.key, row, column.stream, first[next++]);
         draw_cell(column.kind, rng, cells, scratch, sink);
       } else {
