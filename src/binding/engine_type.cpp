@@ -9,7 +9,10 @@
 
 #include "dict_sink.hpp"
 #include "engine/plan.hpp"
+#include "engine/chunk_pipeline.hpp"
 #include "engine/row_draw.hpp"
+#include "released_gil.hpp"
+#include "sinks/recording_sink.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 
@@ -101,11 +104,23 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
       options.push_back(column.kind.options);
     }
     DictSink sink(names, options, static_cast<std::size_t>(count));
-    // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
-    constexpr std::uint64_t kRowsBetweenSignalChecks = 4096;
-    for (std::uint64_t done = 0; done < count; done += kRowsBetweenSignalChecks) {
+    // A worker thread draws the next chunk of rows while this one turns the last into dicts:
+    // the drawing needs no interpreter, so the two overlap on two cores. Between chunks, a long
+    // call answers Ctrl-C (or any signal handler that raises).
+    constexpr std::uint64_t kChunkRows = 4096;
+    ChunkPipeline<RecordingSink> pipeline(plan, start, count, kChunkRows, 1,
+                                          [](std::uint64_t, std::uint64_t) {
+                                            return std::make_unique<RecordingSink>();
+                                          });
+    for (;;) {
       check(PyErr_CheckSignals());
-      draw_seeded_rows(plan, start + done, std::min(kRowsBetweenSignalChecks, count - done), sink);
+      std::unique_ptr<RecordingSink> chunk;
+      {
+        ReleasedGil released;
+        chunk = pipeline.next();
+      }
+      if (!chunk) break;
+      chunk->replay(sink);
     }
     return sink.take_list().release();
   });
