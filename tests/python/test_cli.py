@@ -412,3 +412,9 @@ def test_stubs_type_the_package_for_mypy(tmp_path):
             capture_output=True, text=True, check=False, env=env)
     assert results["good.py"].returncode == 0, results["good.py"].stdout
     assert results["bad.py"].returncode == 1 and 'Argument 1 to "seed"' in results["bad.py"].stdout
+
+
+def test_readme_table_of_kinds_is_the_registry():
+    tool = Path(__file__).resolve().parents[2] / "tools" / "readme_kinds.py"
+    done = subprocess.run([sys.executable, str(tool), "--check"], capture_output=True, check=False)
+    assert done.returncode == 0, "README is stale: run python tools/readme_kinds.py"
