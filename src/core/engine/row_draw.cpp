@@ -248,6 +248,10 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     needs_middle = needs_middle || column.kind.kind == Kind::MiddleName;
   }
   std::vector<PhiloxBlock> first(streams.size());
+  // The census person takes a dozen words, more than one block holds: its second block is made
+  // in the same loop as the first blocks, rather than alone, later, at full latency.
+  PhiloxBlock person_second{};
+  const bool person_needs_two = plan.needs_person && plan.profile == Profile::Census;
   std::string scratch;
   const bool census = plan.profile == Profile::Census;
   const LastNames* surnames = needs_middle && !census ? &last_names() : nullptr;
@@ -256,11 +260,15 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     for (std::size_t k = 0; k < streams.size(); ++k) {
       first[k] = CounterRng::first_block(plan.key, row, streams[k]);
     }
+    if (person_needs_two) person_second = CounterRng::block(plan.key, row, kPersonStream, 1);
     std::size_t next = 0;
     RowPerson person;
     census::CensusPerson drawn;
     if (plan.needs_person) {
-      CounterRng rng(plan.key, row, kPersonStream, first[next++]);
+      CounterRng rng = person_needs_two
+                           ? CounterRng(plan.key, row, kPersonStream, first[next], person_second)
+                           : CounterRng(plan.key, row, kPersonStream, first[next]);
+      ++next;
       if (census) {
         drawn = census::draw_census_person(rng, plan.as_of);
         person = census_person(drawn);
