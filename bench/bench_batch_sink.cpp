@@ -15,27 +15,15 @@
 #include <vector>
 
 #include "arrow/batch_sink.hpp"
+#include "bench_rows.hpp"
 #include "arrow/record_schema.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
 
 namespace {
 
-class DiscardSink final : public tarvo::Sink {
- public:
-  std::uint64_t checksum = 0;
-  void null() override { ++checksum; }
-  void integer(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
-  void real(double v) override { checksum += static_cast<std::uint64_t>(v); }
-  void text(std::string_view v) override { checksum += v.size(); }
-  void address(const tarvo::Address* a) override { checksum += a->barangay_index; }
-};
-
-const std::vector<std::pair<std::string, std::string>> kBenchmarkColumns = {
-    {"name", "full_name"},       {"gender", "gender"}, {"age", "age"},        {"email", "email"},
-    {"phone", "phone_number"},   {"n", "int:1:100"},   {"x", "float:0:1000"}, {"c", "choice:a,b,c"},
-    {"address", "full_address"}, {"id", "uuid"},
-};
+using bench::DiscardSink;
+using bench::kBenchmarkColumns;
 
 double thread_cpu_ns() {
   timespec now;
