@@ -89,9 +89,12 @@ void engine_dealloc(PyObject* self) noexcept {
 // rows(start, count): the caller has checked that start + count stays within 2**63.
 PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
-    const auto [start_arg, count_arg] = bind<2>("Engine.rows()", {"start", "count"}, args, kwargs);
+    const auto [start_arg, count_arg, overlap_arg] =
+        bind<3>("Engine.rows()", {"start", "count", "overlap"}, args, kwargs);
     const std::uint64_t start = to_u64(start_arg);
     const std::uint64_t count = to_u64(count_arg);
+    const int overlap = PyObject_IsTrue(overlap_arg);
+    check(overlap);
     if (count > static_cast<std::uint64_t>(PY_SSIZE_T_MAX) ||
         count > std::vector<Ref>().max_size()) {
       return Ref::checked(PyErr_NoMemory()).release();
@@ -105,10 +108,17 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
       options.push_back(column.kind.options);
     }
     DictSink sink(names, options, static_cast<std::size_t>(count));
-    // A worker thread draws the next chunk of rows while this one turns the last into dicts:
-    // the drawing needs no interpreter, so the two overlap on two cores. Between chunks, a long
-    // call answers Ctrl-C (or any signal handler that raises).
+    // Between chunks, a long call answers Ctrl-C (or any signal handler that raises).
     constexpr std::uint64_t kChunkRows = 4096;
+    if (!overlap) {
+      for (std::uint64_t done = 0; done < count; done += kChunkRows) {
+        check(PyErr_CheckSignals());
+        draw_seeded_rows(plan, start + done, std::min(kChunkRows, count - done), sink);
+      }
+      return sink.take_list().release();
+    }
+    // A worker thread draws the next chunk of rows while this one turns the last into dicts:
+    // the drawing needs no interpreter, so the two overlap on two cores.
     ChunkPipeline<RecordingSink> pipeline(plan, start, count, kChunkRows, 1,
                                           [](std::uint64_t, std::uint64_t) {
                                             return std::make_unique<RecordingSink>();
@@ -149,7 +159,7 @@ PyMethodDef engine_methods[] = {
      METH_VARARGS | METH_KEYWORDS,
      "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},
     {"rows", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_rows)),
-     METH_VARARGS | METH_KEYWORDS, "rows($self, start, count)\n--\n\n"},
+     METH_VARARGS | METH_KEYWORDS, "rows($self, start, count, overlap)\n--\n\n"},
     {"arrow", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_arrow)),
      METH_VARARGS | METH_KEYWORDS, "arrow($self, start, count, batch_rows, threads)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
