@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench_rows.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
 #include "engine/sink.hpp"
@@ -19,26 +20,9 @@
 
 namespace {
 
-// Touches every cell so nothing is optimised away, and keeps nothing.
-class DiscardSink final : public tarvo::Sink {
- public:
-  std::uint64_t checksum = 0;
-  void null() override { ++checksum; }
-  void integer(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
-  void real(double v) override { checksum += static_cast<std::uint64_t>(v); }
-  void text(std::string_view v) override { checksum += v.size() + static_cast<unsigned char>(v[0]); }
-  void listed(tarvo::TextList, std::uint32_t i, std::string_view) override { checksum += i; }
-  void address(const tarvo::Address* a) override { checksum += a->barangay_index; }
-};
-
-using Columns = std::vector<std::pair<std::string, std::string>>;
-
-const Columns kBenchmarkColumns = {
-    {"name", "full_name"},    {"gender", "gender"},     {"age", "age"},
-    {"email", "email"},       {"phone", "phone_number"}, {"n", "int:1:100"},
-    {"x", "float:0:1000"},    {"c", "choice:a,b,c"},    {"address", "full_address"},
-    {"id", "uuid"},
-};
+using bench::Columns;
+using bench::DiscardSink;
+using bench::kBenchmarkColumns;
 
 double median_ns_per_row(const Columns& columns, std::uint64_t rows, int runs) {
   const tarvo::Plan plan =

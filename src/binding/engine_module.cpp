@@ -3,6 +3,7 @@
 // Both modules live in one shared object so the compiled-in data is stored once in the wheel;
 // the tarvo package loads this one from _tarvo's file under the name tarvo._engine, and the
 // interpreter then calls PyInit__engine below.
+#include "arrow_rows_type.hpp"
 #include "engine_type.hpp"
 #include "kinds/registry.hpp"
 #include "lib_errors.hpp"
@@ -43,7 +44,9 @@ PyMethodDef module_methods[] = {
 
 int exec_module(PyObject* module) noexcept {
   return guarded<int>(-1, [&] {
-    for (auto [name, object] : {std::pair{"Engine", engine_type()}, std::pair{"PanicException", panic_type()}}) {
+    for (auto [name, object] :
+         {std::pair{"Engine", engine_type()}, std::pair{"ArrowRows", arrow_rows_type()},
+          std::pair{"PanicException", panic_type()}}) {
       if (object == nullptr) throw ErrorAlreadySet{};
       check(PyModule_AddObjectRef(module, name, object));
     }

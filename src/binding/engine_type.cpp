@@ -1,4 +1,4 @@
-// src/binding/engine_type.cpp: Engine(columns, seed_low, seed_high, year, month, day, profile) and rows().
+// src/binding/engine_type.cpp: Engine(columns, seed_low, seed_high, year, month, day, profile), rows() and arrow().
 #include "engine_type.hpp"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "arrow_rows_type.hpp"
 #include "dict_sink.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
@@ -127,6 +128,22 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
   });
 }
 
+// arrow(start, count, batch_rows, threads): the caller has checked the range, and that batch_rows
+// and threads are at least 1.
+PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const auto [start, count, batch_rows, threads] =
+        bind<4>("Engine.arrow()", {"start", "count", "batch_rows", "threads"}, args, kwargs);
+    const arrow::StreamRange range{to_u64(start), to_u64(count), to_u64(batch_rows),
+                                   to_u32(threads)};
+    if (range.batch_rows == 0 || range.threads == 0) {
+      PyErr_SetString(PyExc_ValueError, "batch_rows and threads must be at least 1");
+      throw ErrorAlreadySet{};
+    }
+    return make_arrow_rows(plan_of(self), range).release();
+  });
+}
+
 PyMethodDef engine_methods[] = {
     {"column_types", engine_column_types, METH_NOARGS, "column_types($self)\n--\n\n"},
     {"write", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_write)),
@@ -134,6 +151,8 @@ PyMethodDef engine_methods[] = {
      "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},
     {"rows", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_rows)),
      METH_VARARGS | METH_KEYWORDS, "rows($self, start, count)\n--\n\n"},
+    {"arrow", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_arrow)),
+     METH_VARARGS | METH_KEYWORDS, "arrow($self, start, count, batch_rows, threads)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 

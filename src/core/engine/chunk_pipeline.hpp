@@ -37,21 +37,19 @@ class ChunkPipeline {
         window_(2 * std::max(threads, 1u)),
         make_sink_(std::move(make_sink)) {
     const std::uint64_t workers = std::min<std::uint64_t>(std::max(threads, 1u), chunks_);
-    for (std::uint64_t i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    try {
+      for (std::uint64_t i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    } catch (...) {
+      stop();  // a thread that could not start leaves the others running; joinable at exit aborts
+      throw;
+    }
   }
 
   ChunkPipeline(const ChunkPipeline&) = delete;
   ChunkPipeline& operator=(const ChunkPipeline&) = delete;
 
   // Stops the workers after the chunks they are drawing; what is not taken is dropped.
-  ~ChunkPipeline() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    for (std::thread& worker : workers_) worker.join();
-  }
+  ~ChunkPipeline() { stop(); }
 
   std::uint64_t chunk_count() const { return chunks_; }
 
@@ -75,6 +73,15 @@ class ChunkPipeline {
     std::unique_ptr<ChunkSink> sink;
     std::exception_ptr error;
   };
+
+  void stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+  }
 
   void work() {
     for (;;) {

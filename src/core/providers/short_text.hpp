@@ -16,6 +16,7 @@ template <std::size_t Capacity>
 class ShortText {
  public:
   static_assert(Capacity < 256, "the length is kept in one byte");
+  static constexpr std::size_t capacity = Capacity;
 
   std::string_view view() const noexcept { return {data_, size_}; }
   std::size_t size() const noexcept { return size_; }

@@ -1,0 +1,36 @@
+// bench/bench_rows.hpp: what the C++ benchmarks share: the ten benchmark columns and a sink that keeps nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/sink.hpp"
+
+namespace bench {
+
+using Columns = std::vector<std::pair<std::string, std::string>>;
+
+// The columns of bench/bench_tarvo.py's SPEC.
+inline const Columns kBenchmarkColumns = {
+    {"name", "full_name"},    {"gender", "gender"},     {"age", "age"},
+    {"email", "email"},       {"phone", "phone_number"}, {"n", "int:1:100"},
+    {"x", "float:0:1000"},    {"c", "choice:a,b,c"},    {"address", "full_address"},
+    {"id", "uuid"},
+};
+
+// Touches every cell so nothing is optimised away, and keeps nothing.
+class DiscardSink final : public tarvo::Sink {
+ public:
+  std::uint64_t checksum = 0;
+  void null() override { ++checksum; }
+  void integer(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
+  void real(double v) override { checksum += static_cast<std::uint64_t>(v); }
+  void text(std::string_view v) override { checksum += v.size() + static_cast<unsigned char>(v[0]); }
+  void listed(tarvo::TextList, std::uint32_t i, std::string_view) override { checksum += i; }
+  void address(const tarvo::Address* a) override { checksum += a->barangay_index; }
+};
+
+}  // namespace bench

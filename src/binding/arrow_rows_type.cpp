@@ -1,0 +1,135 @@
+// src/binding/arrow_rows_type.cpp: ArrowRows: the Arrow PyCapsule interface over record streams.
+//
+// Each __arrow_c_stream__ call exports a fresh stream of the same rows (they are a function of
+// the plan and the row index), so one ArrowRows can be read by any number of consumers, one
+// after another or at once. The streams hold the plan, not this object: a consumer may read one
+// after the ArrowRows, the Dataset and the interpreter lock are all gone.
+#include "arrow_rows_type.hpp"
+
+#include <memory>
+#include <utility>
+
+#include "lib_errors.hpp"
+
+namespace tarvo::py {
+namespace {
+
+struct Source {
+  std::shared_ptr<const Plan> plan;
+  arrow::StreamRange range;
+};
+
+// Not collected by the GC: the object holds no Python references.
+struct ArrowRowsObject {
+  PyObject_HEAD
+  Source* source;
+};
+
+const Source& source_of(PyObject* self) {
+  return *reinterpret_cast<ArrowRowsObject*>(self)->source;
+}
+
+constexpr char kStreamName[] = "arrow_array_stream";
+constexpr char kSchemaName[] = "arrow_schema";
+
+// A capsule owns the struct's memory; the struct owns its contents until a consumer moves them
+// out (nulling release). Whatever is still unconsumed is released with the capsule.
+template <typename Struct>
+void drop(Struct* exported) noexcept {
+  if (exported->release != nullptr) exported->release(exported);
+  delete exported;
+}
+
+template <typename Struct, const char* Name>
+void capsule_destructor(PyObject* capsule) noexcept {
+  // Tested first, as a failed PyCapsule_GetPointer would set an error inside a destructor.
+  if (!PyCapsule_IsValid(capsule, Name)) return;  // renamed by a consumer that took it over
+  drop(static_cast<Struct*>(PyCapsule_GetPointer(capsule, Name)));
+}
+
+template <typename Struct, const char* Name, typename Fill>
+PyObject* new_capsule(Fill&& fill) {
+  std::unique_ptr<Struct, void (*)(Struct*)> exported(new Struct{}, drop<Struct>);
+  fill(exported.get());
+  Ref capsule = Ref::checked(PyCapsule_New(exported.get(), Name, capsule_destructor<Struct, Name>));
+  exported.release();
+  return capsule.release();
+}
+
+PyObject* arrow_c_schema(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Source& source = source_of(self);
+    return new_capsule<ArrowSchema, kSchemaName>([&](ArrowSchema* out) {
+      arrow::export_record_schema(*source.plan, source.range.batch_rows, out);
+    });
+  });
+}
+
+// requested_schema is a request the interface lets a producer decline: the consumer casts, or
+// reports the mismatch, from the schema the stream gives.
+PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    static const char* keywords[] = {"requested_schema", nullptr};
+    PyObject* requested = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:__arrow_c_stream__",
+                                     const_cast<char**>(keywords), &requested)) {
+      throw ErrorAlreadySet{};
+    }
+    const Source& source = source_of(self);
+    return new_capsule<ArrowArrayStream, kStreamName>([&](ArrowArrayStream* out) {
+      arrow::export_record_stream(source.plan, source.range, out);
+    });
+  });
+}
+
+void arrow_rows_dealloc(PyObject* self) noexcept {
+  PyTypeObject* type = Py_TYPE(self);
+  delete reinterpret_cast<ArrowRowsObject*>(self)->source;
+  auto free_slot = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
+  free_slot(self);
+  Py_DECREF(type);
+}
+
+PyMethodDef arrow_rows_methods[] = {
+    {"__arrow_c_schema__", arrow_c_schema, METH_NOARGS,
+     "__arrow_c_schema__($self)\n--\n\nThe rows' schema, as a PyCapsule named 'arrow_schema'."},
+    {"__arrow_c_stream__",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(arrow_c_stream)),
+     METH_VARARGS | METH_KEYWORDS,
+     "__arrow_c_stream__($self, /, requested_schema=None)\n--\n\n"
+     "A new stream of the rows, as a PyCapsule named 'arrow_array_stream'."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot arrow_rows_slots[] = {
+    {Py_tp_doc,
+     const_cast<char*>("Rows of a Dataset for Arrow consumers: made by Dataset.arrow().")},
+    {Py_tp_dealloc, reinterpret_cast<void*>(arrow_rows_dealloc)},
+    {Py_tp_methods, arrow_rows_methods},
+    {0, nullptr},
+};
+
+PyType_Spec arrow_rows_spec = {"tarvo._engine.ArrowRows", static_cast<int>(sizeof(ArrowRowsObject)),
+                               0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+                               arrow_rows_slots};
+
+}  // namespace
+
+PyObject* arrow_rows_type() noexcept {
+  static PyObject* type = nullptr;  // guarded by the interpreter lock; lives until exit
+  if (type == nullptr) type = PyType_FromSpec(&arrow_rows_spec);
+  return type;
+}
+
+Ref make_arrow_rows(const Plan& plan, const arrow::StreamRange& range) {
+  auto source = std::make_unique<Source>(Source{std::make_shared<const Plan>(plan), range});
+  PyObject* type_object = arrow_rows_type();
+  if (type_object == nullptr) throw ErrorAlreadySet{};
+  auto* type = reinterpret_cast<PyTypeObject*>(type_object);
+  auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+  Ref self = Ref::checked(alloc(type, 0));
+  reinterpret_cast<ArrowRowsObject*>(self.get())->source = source.release();
+  return self;
+}
+
+}  // namespace tarvo::py
