@@ -183,7 +183,7 @@ class Dataset:
     def _write_stream(self, stream: Any, fmt: str, rows: int, start: int, threads: int,
                       progress: Callable[[int], object] | None, *, fileno: bool) -> None:
         if fmt == "parquet":
-            from tarvo._parquet import write_parquet  # type: ignore[import-not-found]
+            from tarvo._parquet import write_parquet
             write_parquet(self, stream, rows, start=start, threads=threads, progress=progress)
             return
         # A file of our own is written by descriptor, without the interpreter lock; a caller's

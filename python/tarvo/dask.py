@@ -3,12 +3,9 @@ from __future__ import annotations
 
 import importlib
 from types import ModuleType
-from typing import TYPE_CHECKING, Any
+from typing import Any
 
 from tarvo._dataset import Dataset, _check_range, _whole_number
-
-if TYPE_CHECKING:
-    import pandas
 
 INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
 DEFAULT_PARTITION_ROWS = 1_000_000
@@ -52,7 +49,7 @@ def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_P
 
 
 def draw_partition(part: tuple[int, int], dataset: Dataset,
-                   columns: list[str] | None = None) -> pandas.DataFrame:
+                   columns: list[str] | None = None) -> Any:
     """Rows part[0] .. part[0] + part[1] - 1 as a pandas DataFrame indexed by row number; with
     `columns`, only those (Dask passes them when a computation needs no others)."""
     pyarrow = _import("pyarrow")
@@ -67,7 +64,7 @@ def draw_partition(part: tuple[int, int], dataset: Dataset,
     # Dates and addresses keep their Arrow types: as Python objects in an object column, Dask
     # would turn them into strings.
     kept = (pyarrow.types.is_date, pyarrow.types.is_struct)
-    frame: pandas.DataFrame = table.to_pandas(
+    frame = table.to_pandas(
         types_mapper=lambda t: pandas.ArrowDtype(t) if any(is_(t) for is_ in kept) else None)
     frame.index = pandas.RangeIndex(first, first + count)
     return frame
