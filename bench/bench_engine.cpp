@@ -24,9 +24,9 @@ using bench::Columns;
 using bench::DiscardSink;
 using bench::kBenchmarkColumns;
 
-double median_ns_per_row(const Columns& columns, std::uint64_t rows, int runs) {
-  const tarvo::Plan plan =
-      tarvo::make_plan(columns, 42, 0, tarvo::CivilDate{2026, 1, 1}, tarvo::Profile::Uniform);
+double median_ns_per_row(const Columns& columns, std::uint64_t rows, int runs,
+                         tarvo::Profile profile) {
+  const tarvo::Plan plan = tarvo::make_plan(columns, 42, 0, tarvo::CivilDate{2026, 1, 1}, profile);
   DiscardSink sink;
   tarvo::draw_seeded_rows(plan, 0, 1000, sink);  // parses the documents outside the timing
   std::vector<double> ns;
@@ -46,19 +46,23 @@ double median_ns_per_row(const Columns& columns, std::uint64_t rows, int runs) {
 
 int main(int argc, char** argv) {
   const std::uint64_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
-  const double all = median_ns_per_row(kBenchmarkColumns, rows, 7);
-  std::printf("10 benchmark columns: %.0f ns/row, %.2f M rows/s on one core\n", all, 1e3 / all);
-  const double empty = median_ns_per_row({}, rows, 5);
-  std::printf("  no columns (row overhead)      %6.1f ns\n", empty);
-  for (const auto& column : kBenchmarkColumns) {
-    const double one = median_ns_per_row({column}, rows, 5);
-    std::printf("  %-14s alone            %6.1f ns\n", column.second.c_str(), one - empty);
+  for (const auto& [name, profile] : {std::pair{"uniform", tarvo::Profile::Uniform},
+                                      std::pair{"census", tarvo::Profile::Census}}) {
+    const double all = median_ns_per_row(kBenchmarkColumns, rows, 7, profile);
+    std::printf("%s profile, 10 benchmark columns: %.0f ns/row, %.2f M rows/s on one core\n", name,
+                all, 1e3 / all);
+    const double empty = median_ns_per_row({}, rows, 5, profile);
+    std::printf("  no columns (row overhead)      %6.1f ns\n", empty);
+    for (const auto& column : kBenchmarkColumns) {
+      const double one = median_ns_per_row({column}, rows, 5, profile);
+      std::printf("  %-14s alone            %6.1f ns\n", column.second.c_str(), one - empty);
+    }
   }
   std::uint64_t acc = 0;
   const auto start = std::chrono::steady_clock::now();
   for (std::uint64_t i = 0; i < rows; ++i) acc += tarvo::philox4x64_10({i, 0, 7, 0}, {1, 2})[0];
   const std::chrono::duration<double, std::nano> elapsed = std::chrono::steady_clock::now() - start;
-  std::printf("  one Philox4x64-10 block        %6.1f ns%s\n",
+  std::printf("one Philox4x64-10 block          %6.1f ns%s\n",
               elapsed.count() / static_cast<double>(rows), acc == 42 ? " " : "");
   return 0;
 }

@@ -7,6 +7,6 @@ mkdir -p out
 columns=(-c id=uuid -c name=full_name -c gender=gender -c birthdate=birthdate -c age=age
          -c email=email -c mobile=phone_number -c landline=landline -c address=full_address
          -c zip_code=zip_code)
-.venv/bin/tarvo --rows 1000 "${columns[@]}" --output out/people.csv
-.venv/bin/tarvo --rows 1000 "${columns[@]}" --output out/people.json
+.venv/bin/tarvo --rows 1000 --seed 42 "${columns[@]}" --output out/people.csv
+.venv/bin/tarvo --rows 1000 --seed 42 --start 1000 "${columns[@]}" --output out/people.json
 head -3 out/people.csv

@@ -5,7 +5,7 @@ import datetime
 import operator
 import os
 import secrets
-from collections.abc import Callable, Mapping
+from collections.abc import Callable, Iterable, Mapping
 from typing import Any
 
 from tarvo import _engine, _output
@@ -48,10 +48,11 @@ class Dataset:
     machines. ``rows(n, start=s)`` therefore returns exactly rows s .. s+n-1 of the same table.
     """
 
-    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_engine")
+    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_unique", "_engine")
 
     def __init__(self, columns: Mapping[str, str], *, seed: int | None = None,
-                 as_of: datetime.date | None = None, profile: str = "census") -> None:
+                 as_of: datetime.date | None = None, profile: str = "census",
+                 unique: Iterable[str] = ()) -> None:
         if not isinstance(columns, Mapping):
             raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
         pairs: list[tuple[str, str]] = []
@@ -78,14 +79,22 @@ class Dataset:
         if profile not in PROFILES:
             raise ValueError(f"profile must be one of {', '.join(map(repr, PROFILES))}, "
                              f"not {profile!r}")
+        if isinstance(unique, str) or not isinstance(unique, Iterable):
+            raise TypeError("unique must be a list of column names, not "
+                            f"{type(unique).__name__}")
+        unique = tuple(unique)
+        for name in unique:
+            if not isinstance(name, str):
+                raise TypeError(f"unique names columns by str, not {type(name).__name__}")
         # Any int names a seed: it is taken modulo 2**128, so -1 and 2**128 - 1 are one seed.
         key = seed % 2**SEED_BITS
         self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
-                                      as_of.year, as_of.month, as_of.day, profile)
+                                      as_of.year, as_of.month, as_of.day, profile, list(unique))
         self._columns = dict(pairs)
         self._seed = seed
         self._as_of = as_of
         self._profile = profile
+        self._unique = unique
 
     @property
     def columns(self) -> dict[str, str]:
@@ -105,6 +114,11 @@ class Dataset:
     @property
     def profile(self) -> str:
         return self._profile
+
+    @property
+    def unique(self) -> tuple[str, ...]:
+        """The columns whose values never repeat across the data set's rows."""
+        return self._unique
 
     def rows(self, n: int, *, start: int = 0) -> list[dict[str, Any]]:
         """Rows start .. start + n - 1 as dicts, the same value types as Dummy.seed."""
@@ -192,8 +206,9 @@ class Dataset:
         self._engine.write(target, fmt, start, rows, threads, _CHUNK_ROWS, progress)
 
     def __repr__(self) -> str:
+        unique = f", unique={list(self._unique)!r}" if self._unique else ""
         return (f"Dataset({self._columns!r}, seed={self._seed!r}, "
-                f"as_of={self._as_of!r}, profile={self._profile!r})")
+                f"as_of={self._as_of!r}, profile={self._profile!r}{unique})")
 
     def __eq__(self, other: object) -> bool:
         if not isinstance(other, Dataset):
@@ -201,20 +216,20 @@ class Dataset:
         return self._state() == other._state()
 
     def __hash__(self) -> int:
-        return hash((tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
-                     self._profile))
+        return hash(self._state())
 
     def __reduce__(self) -> tuple[Any, ...]:
         # Pickles as its definition: another process rebuilds the same table from it.
-        return (_rebuild, (self._columns, self._seed, self._as_of, self._profile))
+        return (_rebuild, (self._columns, self._seed, self._as_of, self._profile, self._unique))
 
     def _state(self) -> tuple[Any, ...]:
-        return (list(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
-                self._profile)
+        return (tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
+                self._profile, frozenset(self._unique))
 
 
-def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: str) -> Dataset:
-    return Dataset(columns, seed=seed, as_of=as_of, profile=profile)
+def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: str,
+             unique: tuple[str, ...] = ()) -> Dataset:
+    return Dataset(columns, seed=seed, as_of=as_of, profile=profile, unique=unique)
 
 
 def _at_least_one(value: object, what: str) -> int:

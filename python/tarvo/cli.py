@@ -127,6 +127,9 @@ def build_parser() -> argparse.ArgumentParser:
                         help="worker threads (default: one per core); the output is the same")
     parser.add_argument("--profile", type=str.lower, choices=PROFILES, default=PROFILES[0],
                         help="distributions (default %(default)s)")
+    parser.add_argument("-u", "--unique", action="append", default=[], metavar="NAME",
+                        help="column NAME never repeats a value (uuid, email, phone_number, "
+                             "sss_number, tin_number, philhealth_number); repeat for more")
     parser.add_argument("-v", "--verbose", action="store_true",
                         help="print the seed and row range to standard error")
     commands = parser.add_subparsers(dest="command", metavar="COMMAND")
@@ -165,9 +168,13 @@ class Job:
         self.verbose: bool = args.verbose
         try:
             self.dataset = Dataset(self.columns, seed=args.seed, as_of=args.as_of,
-                                   profile=args.profile)
+                                   profile=args.profile, unique=args.unique)
+            # No rows, but the range is checked: a unique column too small fails here, before
+            # an existing file is touched.
+            self.dataset.rows(0, start=self.start + self.rows)
         except (TypeError, ValueError) as exc:
-            raise UsageError(f"argument --column: {exc}") from None
+            option = "--unique" if "unique" in str(exc) else "--column"
+            raise UsageError(f"argument {option}: {exc}") from None
 
     @staticmethod
     def _database(args: argparse.Namespace) -> _database.DatabaseUrl:

@@ -10,7 +10,10 @@
 #include "arrow_rows_type.hpp"
 #include "dict_sink.hpp"
 #include "engine/plan.hpp"
+#include "engine/chunk_pipeline.hpp"
 #include "engine/row_draw.hpp"
+#include "released_gil.hpp"
+#include "sinks/recording_sink.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 
@@ -44,8 +47,9 @@ std::uint32_t to_u32(PyObject* value) {
 
 PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
-    const auto [columns, seed_low, seed_high, year, month, day, profile] =
-        bind<7>("Engine()", {"columns", "seed_low", "seed_high", "year", "month", "day", "profile"},
+    const auto [columns, seed_low, seed_high, year, month, day, profile, unique] =
+        bind<8>("Engine()",
+                {"columns", "seed_low", "seed_high", "year", "month", "day", "profile", "unique"},
                 args, kwargs);
     expect_instance(columns, Target::List);
     std::vector<std::pair<std::string, std::string>> pairs;
@@ -59,9 +63,14 @@ PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexc
       pairs.emplace_back(str_to_utf8(PyTuple_GetItem(pair.get(), 0)),
                          str_to_utf8(PyTuple_GetItem(pair.get(), 1)));
     }
+    expect_instance(unique, Target::List);
+    std::vector<std::string> unique_names;
+    for (Py_ssize_t i = 0; i < PyList_Size(unique); ++i) {
+      unique_names.emplace_back(str_to_utf8(PyList_GetItem(unique, i)));
+    }
     const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
-    auto plan = std::make_unique<Plan>(
-        make_plan(pairs, to_u64(seed_low), to_u64(seed_high), as_of, read_profile(profile)));
+    auto plan = std::make_unique<Plan>(make_plan(pairs, to_u64(seed_low), to_u64(seed_high),
+                                                 as_of, read_profile(profile), unique_names));
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     Ref self = Ref::checked(alloc(type, 0));
     reinterpret_cast<EngineObject*>(self.get())->plan = plan.release();
@@ -111,6 +120,7 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
       return Ref::checked(PyErr_NoMemory()).release();
     }
     const Plan& plan = plan_of(self);
+    check_unique_capacity(plan, start + count);
     std::vector<std::string> names;
     std::vector<std::vector<std::string>> options;
     for (const PlannedColumn& column : plan.columns) {
@@ -118,11 +128,23 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
       options.push_back(column.kind.options);
     }
     DictSink sink(names, options, static_cast<std::size_t>(count));
-    // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
-    constexpr std::uint64_t kRowsBetweenSignalChecks = 4096;
-    for (std::uint64_t done = 0; done < count; done += kRowsBetweenSignalChecks) {
+    // A worker thread draws the next chunk of rows while this one turns the last into dicts:
+    // the drawing needs no interpreter, so the two overlap on two cores. Between chunks, a long
+    // call answers Ctrl-C (or any signal handler that raises).
+    constexpr std::uint64_t kChunkRows = 4096;
+    ChunkPipeline<RecordingSink> pipeline(plan, start, count, kChunkRows, 1,
+                                          [](std::uint64_t, std::uint64_t) {
+                                            return std::make_unique<RecordingSink>();
+                                          });
+    for (;;) {
       check(PyErr_CheckSignals());
-      draw_seeded_rows(plan, start + done, std::min(kRowsBetweenSignalChecks, count - done), sink);
+      std::unique_ptr<RecordingSink> chunk;
+      {
+        ReleasedGil released;
+        chunk = pipeline.next();
+      }
+      if (!chunk) break;
+      chunk->replay(sink);
     }
     return sink.take_list().release();
   });
@@ -157,7 +179,8 @@ PyMethodDef engine_methods[] = {
 };
 
 PyType_Slot engine_slots[] = {
-    {Py_tp_doc, const_cast<char*>("Engine(columns, seed_low, seed_high, year, month, day, profile)\n--\n\n")},
+    {Py_tp_doc, const_cast<char*>(
+                    "Engine(columns, seed_low, seed_high, year, month, day, profile, unique)\n--\n\n")},
     {Py_tp_new, reinterpret_cast<void*>(engine_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(engine_dealloc)},
     {Py_tp_methods, engine_methods},

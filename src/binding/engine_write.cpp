@@ -9,23 +9,11 @@
 #include "engine_type.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
+#include "released_gil.hpp"
 #include "sinks/byte_sink.hpp"
 
 namespace tarvo::py {
 namespace {
-
-// Lets other Python threads run while the native work goes on; taken back on every path out,
-// exceptions included.
-class ReleasedGil {
- public:
-  ReleasedGil() : state_(PyEval_SaveThread()) {}
-  ReleasedGil(const ReleasedGil&) = delete;
-  ReleasedGil& operator=(const ReleasedGil&) = delete;
-  ~ReleasedGil() { PyEval_RestoreThread(state_); }
-
- private:
-  PyThreadState* state_;
-};
 
 ByteFormat read_format(PyObject* text) {
   const std::string_view name = str_to_utf8(text);
@@ -116,6 +104,7 @@ PyObject* engine_write(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
     const auto threads = static_cast<unsigned>(std::min<std::uint64_t>(to_u64(threads_arg), 1024));
     const std::uint64_t chunk_rows = to_u64(chunk_arg);
     const Plan& plan = engine_plan(self);
+    check_unique_capacity(plan, start + count);
 
     output.write(byte_prologue(format, plan, count), false);
     ChunkPipeline<ByteSink> pipeline(plan, start, count, chunk_rows, threads,

@@ -10,6 +10,7 @@
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 #include "lib_methods.hpp"
+#include "sinks/text_forms.hpp"
 
 namespace tarvo::py {
 namespace {
@@ -257,22 +258,6 @@ void append_value_text(std::string& out, PyObject* value) {
   }
 }
 
-// Quotes the way RFC 4180 readers expect, and only when needed: text holding a comma, a
-// double quote, CR or LF is wrapped in double quotes with inner quotes doubled; anything else
-// is written as it is.
-void append_field(std::string& line, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    line.append(text);
-    return;
-  }
-  line.push_back('"');
-  for (char c : text) {
-    if (c == '"') line.push_back('"');
-    line.push_back(c);
-  }
-  line.push_back('"');
-}
-
 // Long loops look at pending signals now and then, so Ctrl-C ends them like any Python loop.
 constexpr Py_ssize_t kSignalCheckInterval = 4096;
 
@@ -292,7 +277,7 @@ std::string header_line(PyObject* keys) {
   for (Py_ssize_t c = 0; c < columns; ++c) {
     const std::string_view name = str_to_utf8(PyList_GetItem(keys, c));
     if (c > 0) header.push_back(',');
-    append_field(header, name);
+    append_csv_field(header, name);
   }
   // A lone empty field is quoted, as csv.writer does; a bare empty line reads back as no field.
   if (columns == 1 && header.empty()) header = "\"\"";
@@ -328,7 +313,7 @@ void save_csv(PyObject* data, const std::string& path) {
       }
       field.clear();
       append_value_text(field, value.get());
-      append_field(out.line(), field);
+      append_csv_field(out.line(), field);
     }
     if (columns == 1 && out.line().size() == line_start) out.line() += "\"\"";
     out.end_line();

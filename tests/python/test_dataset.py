@@ -188,3 +188,33 @@ def test_panic_exception_is_exported_and_pickles():
         tarvo.Dummy().seed(1, {"x": "int:5:1"})
     again = pickle.loads(pickle.dumps(caught.value))
     assert type(again) is tarvo.PanicException and again.args == caught.value.args
+
+
+UNIQUE = {"e": "email", "s": "sss_number", "u": "uuid", "p": "phone_number", "t": "tin_number",
+          "h": "philhealth_number"}
+
+
+@pytest.mark.parametrize("profile", ["census", "uniform"])
+def test_unique_columns_never_repeat_and_keep_their_format(profile):
+    ds = dataset({**UNIQUE, "name": "full_name"}, profile=profile, unique=list(UNIQUE))
+    start = 250_000_000  # near the end of the uniform profile's mobile numbers
+    rows = ds.rows(30_000, start=start)
+    assert ds.rows(7, start=start + 100) == rows[100:107]  # still a function of the row alone
+    for column in UNIQUE:
+        assert len({row[column] for row in rows}) == len(rows)
+    plain = dataset(UNIQUE, profile=profile).rows(1)[0]
+    for column in ("s", "u", "p", "t", "h"):  # the same layout as the drawn values
+        assert [len(part) for part in rows[0][column].split("-")] == \
+            [len(part) for part in plain[column].split("-")]
+    assert pickle.loads(pickle.dumps(ds)) == ds and ds.unique == tuple(UNIQUE)
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: dataset({"s": "sss_number"}, unique=["s"]).rows(2, start=729_000_000 - 1),
+     "sss_number has only 729,000,000"),
+    (lambda: dataset({"a": "age"}, unique=["a"]), "column 'a': cannot be unique"),
+    (lambda: dataset({"a": "uuid"}, unique=["b"]), "no column 'b'"),
+])
+def test_unique_errors(call, message):
+    with pytest.raises(ValueError, match=message):
+        call()

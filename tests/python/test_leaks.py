@@ -195,3 +195,38 @@ def test_threads_that_come_and_go(dummy):
         t.join()
 
     assert_flat(one_thread, rounds=1500)
+
+
+def _dataset_calls():
+    import io
+
+    import tarvo
+    columns = {k: v for k, v in ALL_KINDS.items() if v != "unknown"}
+    ds = tarvo.Dataset(columns, seed=1, unique=["uuid", "email"])
+    small = tarvo.Dataset({"s": "sss_number"}, seed=1, unique=["s"])
+
+    def fail(call, error):
+        def run():
+            try:
+                call()
+            except error:
+                pass
+        return run
+
+    return {
+        "rows": lambda: ds.rows(3, start=10),
+        "write": lambda: ds.write(io.BytesIO(), 3, format="jsonl", threads=2),
+        "bad kind": fail(lambda: tarvo.Dataset({"a": "full_nam"}), ValueError),
+        "past capacity": fail(lambda: small.rows(2, start=729_000_000 - 1), ValueError),
+        "failing write": fail(lambda: ds.write(_Failing(), 3, format="csv"), OSError),
+    }
+
+
+class _Failing:
+    def write(self, data):
+        raise OSError("no room")
+
+
+@pytest.mark.parametrize("case", ["rows", "write", "bad kind", "past capacity", "failing write"])
+def test_dataset_calls_leave_memory_flat(case):
+    assert_flat(_dataset_calls()[case], rounds=1000)

@@ -1,6 +1,8 @@
 // src/core/engine/plan.cpp: reading a data set's columns, and deriving its key and streams.
 #include "engine/plan.hpp"
 
+#include <algorithm>
+
 #include "kinds/registry.hpp"
 #include "kinds/strict_parse.hpp"
 
@@ -25,7 +27,7 @@ std::uint64_t column_stream(std::string_view name, std::string_view spec) noexce
 
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of,
-               Profile profile) {
+               Profile profile, std::span<const std::string> unique) {
   Plan plan{key_from_seed(seed_low, seed_high), as_of, profile, {}, false, false};
   plan.columns.reserve(columns.size());
   for (const auto& [name, spec] : columns) {
@@ -38,7 +40,18 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     const KindInfo* info = find_kind(spec.substr(0, spec.find(':')));
     plan.needs_person = plan.needs_person || info->uses_person;
     plan.needs_address = plan.needs_address || info->uses_address;
-    plan.columns.push_back({name, spec, std::move(kind), column_stream(name, spec)});
+    plan.columns.push_back({name, spec, std::move(kind), column_stream(name, spec), nullptr});
+  }
+  for (const std::string& name : unique) {
+    auto found = std::find_if(plan.columns.begin(), plan.columns.end(),
+                              [&](const PlannedColumn& column) { return column.name == name; });
+    if (found == plan.columns.end()) {
+      throw SpecError("unique: there is no column '" + name + "'");
+    }
+    if (!found->unique) {
+      found->unique = std::make_shared<const UniqueColumn>(name, found->kind.kind, profile,
+                                                           plan.key, found->stream);
+    }
   }
   return plan;
 }

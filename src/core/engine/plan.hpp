@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/unique_column.hpp"
 #include "kinds/column_kind.hpp"
 #include "providers/clock.hpp"
 #include "random/philox.hpp"
@@ -28,6 +30,7 @@ struct PlannedColumn {
   std::string spec;
   ColumnKind kind;
   std::uint64_t stream;  // column_stream(name, spec)
+  std::shared_ptr<const UniqueColumn> unique;  // set when no two rows may share a value
 };
 
 // Immutable once made, so any number of threads may draw from one plan at once.
@@ -52,8 +55,10 @@ PhiloxKey key_from_seed(std::uint64_t seed_low, std::uint64_t seed_high) noexcep
 std::uint64_t column_stream(std::string_view name, std::string_view spec) noexcept;
 
 // Reads every kind strictly; a SpecError names the column ("column 'n': ..."). Names must be
-// unique (the caller's dict guarantees it).
+// unique (the caller's dict guarantees it); `unique` names the columns whose values must never
+// repeat.
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
-               std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of, Profile profile);
+               std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of, Profile profile,
+               std::span<const std::string> unique = {});
 
 }  // namespace tarvo

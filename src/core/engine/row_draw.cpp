@@ -69,6 +69,15 @@ void place_part(Kind kind, const Address* a, Sink& sink) {
   }
 }
 
+template <typename R>
+void draw_email(R& rng, const Row& row, std::string& out) {
+  if (row.profile == Profile::Census) {
+    census::census_email(rng, *row.person->census, out);
+  } else {
+    email(rng, row.person->first_name, row.person->last_name, out);
+  }
+}
+
 // One cell. `rng` is the cell's own stream for a data set, the shared thread generator for Dummy;
 // either way this is the only place a kind becomes a value.
 template <typename R>
@@ -108,11 +117,7 @@ void draw_cell(const ColumnKind& column, R& rng, const Row& row, std::string& sc
       if (!p.suffix.empty()) scratch.append(" ").append(p.suffix);
       return sink.text(scratch);
     case Kind::Email:
-      if (census) {
-        census::census_email(rng, *p.census, scratch);
-      } else {
-        email(rng, p.first_name, p.last_name, scratch);
-      }
+      draw_email(rng, row, scratch);
       return sink.text(scratch);
     case Kind::Birthdate:
       return sink.date(p.birth_days, p.birthdate());
@@ -243,6 +248,10 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     needs_middle = needs_middle || column.kind.kind == Kind::MiddleName;
   }
   std::vector<PhiloxBlock> first(streams.size());
+  // The census person takes a dozen words, more than one block holds: its second block is made
+  // in the same loop as the first blocks, rather than alone, later, at full latency.
+  PhiloxBlock person_second{};
+  const bool person_needs_two = plan.needs_person && plan.profile == Profile::Census;
   std::string scratch;
   const bool census = plan.profile == Profile::Census;
   const LastNames* surnames = needs_middle && !census ? &last_names() : nullptr;
@@ -251,11 +260,15 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     for (std::size_t k = 0; k < streams.size(); ++k) {
       first[k] = CounterRng::first_block(plan.key, row, streams[k]);
     }
+    if (person_needs_two) person_second = CounterRng::block(plan.key, row, kPersonStream, 1);
     std::size_t next = 0;
     RowPerson person;
     census::CensusPerson drawn;
     if (plan.needs_person) {
-      CounterRng rng(plan.key, row, kPersonStream, first[next++]);
+      CounterRng rng = person_needs_two
+                           ? CounterRng(plan.key, row, kPersonStream, first[next], person_second)
+                           : CounterRng(plan.key, row, kPersonStream, first[next]);
+      ++next;
       if (census) {
         drawn = census::draw_census_person(rng, plan.as_of);
         person = census_person(drawn);
@@ -275,7 +288,16 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     const Row cells{&person, address ? &*address : nullptr, plan.profile};
     sink.begin_row();
     for (const PlannedColumn& column : plan.columns) {
-      if (draws_own_words(column.kind.kind)) {
+      if (column.unique && column.kind.kind != Kind::Email) {
+        ++next;  // its block is made but unused: the value comes from the row index alone
+        column.unique->write(row, scratch);
+        sink.text(scratch);
+      } else if (column.unique) {
+        CounterRng rng(plan.key, row, column.stream, first[next++]);
+        draw_email(rng, cells, scratch);
+        column.unique->number_email(row, scratch);
+        sink.text(scratch);
+      } else if (draws_own_words(column.kind.kind)) {
         CounterRng rng(plan.key, row, column.stream, first[next++]);
         draw_cell(column.kind, rng, cells, scratch, sink);
       } else {

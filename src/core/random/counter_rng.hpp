@@ -26,9 +26,20 @@ class CounterRng : public Sampling<CounterRng> {
     take(first);
   }
 
+  // With blocks 0 and 1 made, for a stream that nearly always needs both (the census person).
+  CounterRng(const PhiloxKey& key, std::uint64_t row, std::uint64_t stream,
+             const PhiloxBlock& first, const PhiloxBlock& second) noexcept
+      : key_(key), row_(row), stream_(stream), pending_(second), has_pending_(true) {
+    take(first);
+  }
+
+  static PhiloxBlock block(const PhiloxKey& key, std::uint64_t row, std::uint64_t stream,
+                           std::uint64_t index) noexcept {
+    return philox4x64_10({row, index, stream, 0}, key);
+  }
   static PhiloxBlock first_block(const PhiloxKey& key, std::uint64_t row,
                                  std::uint64_t stream) noexcept {
-    return philox4x64_10({row, 0, stream, 0}, key);
+    return block(key, row, stream, 0);
   }
 
   // Each 64-bit output word is used low half first, so draw_u64 of a fresh block is its first
@@ -54,7 +65,14 @@ class CounterRng : public Sampling<CounterRng> {
  private:
   static constexpr std::size_t kWords = 8;
 
-  void refill() noexcept { take(philox4x64_10({row_, block_, stream_, 0}, key_)); }
+  void refill() noexcept {
+    if (has_pending_) {
+      has_pending_ = false;
+      take(pending_);
+      return;
+    }
+    take(philox4x64_10({row_, block_, stream_, 0}, key_));
+  }
 
   void take(const PhiloxBlock& block) noexcept {
     for (std::size_t i = 0; i < 4; ++i) {
@@ -70,6 +88,8 @@ class CounterRng : public Sampling<CounterRng> {
   std::uint64_t block_ = 0;
   std::size_t position_ = kWords;
   std::uint32_t words_[kWords];
+  PhiloxBlock pending_{};
+  bool has_pending_ = false;
 };
 
 }  // namespace tarvo
