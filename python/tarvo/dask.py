@@ -39,6 +39,7 @@ def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_P
     if partition_rows < 1:
         raise ValueError(f"partition_rows must be at least 1, not {partition_rows}")
     _check_range(rows, start, "rows")
+    dataset.arrow(rows, start=start)  # refuses here, not on a worker, what the range cannot hold
     firsts = list(range(start, start + rows, partition_rows)) or [start]
     parts = [(first, min(partition_rows, start + rows - first)) for first in firsts]
     # Divisions are index values: each partition's first row, then the last row of all.
@@ -58,7 +59,8 @@ def draw_partition(part: tuple[int, int], dataset: Dataset,
     if columns is not None:
         kinds = dataset.columns
         dataset = Dataset({name: kinds[name] for name in columns}, seed=dataset.seed,
-                          as_of=dataset.as_of, profile=dataset.profile)
+                          as_of=dataset.as_of, profile=dataset.profile,
+                          unique=[name for name in dataset.unique if name in columns])
     # One thread per partition: the cluster's workers run partitions side by side.
     table = pyarrow.table(dataset.arrow(count, start=first, threads=1))
     # Dates and addresses keep their Arrow types: as Python objects in an object column, Dask

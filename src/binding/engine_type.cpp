@@ -162,6 +162,7 @@ PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
       PyErr_SetString(PyExc_ValueError, "batch_rows and threads must be at least 1");
       throw ErrorAlreadySet{};
     }
+    check_unique_capacity(plan_of(self), range.start + range.count);
     return make_arrow_rows(plan_of(self), range).release();
   });
 }

@@ -10,8 +10,9 @@ dask_dataframe = pytest.importorskip("dask.dataframe")
 from tarvo.dask import from_dataset  # noqa: E402
 
 DATASET = tarvo.Dataset({"name": "full_name", "age": "age", "birthdate": "birthdate",
-                         "address": "address", "n": "int:-5:5", "x": "float:0:1:4"},
-                        seed=2026, as_of=datetime.date(2026, 6, 1))
+                         "address": "address", "n": "int:-5:5", "x": "float:0:1:4",
+                         "id": "uuid"},
+                        seed=2026, as_of=datetime.date(2026, 6, 1), unique=["id"])
 
 
 @pytest.fixture(scope="module")
@@ -42,8 +43,8 @@ def test_partitions_on_two_workers_equal_one_process(client, rows, partition_row
     assert records(client.compute(frame).result()) == (
         list(range(start, start + rows)), DATASET.rows(rows, start=start))
     # A selection draws only its columns, and they are the same values.
-    assert client.compute(frame["age"]).result().tolist() == [
-        row["age"] for row in DATASET.rows(rows, start=start)]
+    assert client.compute(frame[["id", "age"]]).result().to_dict("records") == [
+        {"id": row["id"], "age": row["age"]} for row in DATASET.rows(rows, start=start)]
 
 
 def test_parquet_data_set_reads_back_equal(client, tmp_path):
@@ -61,6 +62,8 @@ def test_parquet_data_set_reads_back_equal(client, tmp_path):
     ((DATASET, 10), {"partition_rows": 0}, ValueError),
     ((DATASET, 10), {"start": 2**63 - 9}, OverflowError),
     ((DATASET.columns, 10), {}, TypeError),
+    # more distinct SSS numbers than there are
+    ((tarvo.Dataset({"s": "sss_number"}, unique=["s"]), 10), {"start": 2**63 - 10}, ValueError),
 ])
 def test_bad_arguments(args, kwargs, error):
     with pytest.raises(error):
