@@ -121,14 +121,18 @@ def test_a_failure_leaves_nothing_half_loaded(db, if_exists):
     assert read() == before
 
 
-def test_append_refuses_columns_of_other_types(postgres):
+def test_append_checks_the_column_types(postgres):
     url = postgres.url()
     with pg_connect(postgres) as connection:
         connection.execute('CREATE TABLE wrong ("id" bigint, "age" text)')
+        connection.execute('CREATE TABLE fits ("n" varchar(40), "age" integer, "x" text)')
     with pytest.raises(DatabaseError, match="column 'age' is text, not integer"):
         tarvo.Dataset({"id": "int", "age": "age"}).to_database(url, "wrong", 5,
                                                                if_exists="append")
     assert pg_read(postgres, "wrong")[0] == []
+    fits = tarvo.Dataset({"age": "age", "n": "full_name"}, seed=4)  # in another order, x left out
+    fits.to_database(url, "fits", 5, if_exists="append")
+    assert pg_read(postgres, "fits")[0] == [(r["n"], r["age"], None) for r in fits.rows(5)]
 
 
 def unreachable(server):
