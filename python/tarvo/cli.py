@@ -4,10 +4,11 @@ from __future__ import annotations
 import argparse
 import contextlib
 import datetime
+import io
 import os
 import stat
 import sys
-from typing import NoReturn, Sequence
+from typing import Any, NoReturn, Sequence
 
 from _tarvo import __version__
 
@@ -286,12 +287,16 @@ def _describe_os_error(exc: OSError, path: str | None) -> str:
     return f"{where}: {reason}" if where is not None else reason
 
 
-class _Stdout:
-    """Standard output as a binary file for Dataset.write. Each piece is flushed at once, so a
-    failure is reported as standard output's and not left to a later flush."""
+class _Stdout(io.RawIOBase):
+    """Standard output as a binary file for Dataset.write (and pyarrow, which wants a whole file
+    object). Each piece is flushed at once, so a failure is reported as standard output's and
+    not left to a later flush."""
 
-    def write(self, data: bytes, /) -> int:
-        _write_stdout(data)
+    def writable(self) -> bool:
+        return True
+
+    def write(self, data: Any, /) -> int:
+        _write_stdout(bytes(data))
         return len(data)
 
 

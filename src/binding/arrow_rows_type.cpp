@@ -82,6 +82,14 @@ PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexc
   });
 }
 
+PyObject* arrow_rows_repr(PyObject* self) noexcept {
+  const arrow::StreamRange& range = source_of(self).range;
+  return PyUnicode_FromFormat("<ArrowRows start=%llu rows=%llu batch_rows=%llu threads=%u>",
+                              static_cast<unsigned long long>(range.start),
+                              static_cast<unsigned long long>(range.count),
+                              static_cast<unsigned long long>(range.batch_rows), range.threads);
+}
+
 void arrow_rows_dealloc(PyObject* self) noexcept {
   PyTypeObject* type = Py_TYPE(self);
   delete reinterpret_cast<ArrowRowsObject*>(self)->source;
@@ -104,6 +112,7 @@ PyMethodDef arrow_rows_methods[] = {
 PyType_Slot arrow_rows_slots[] = {
     {Py_tp_doc,
      const_cast<char*>("Rows of a Dataset for Arrow consumers: made by Dataset.arrow().")},
+    {Py_tp_repr, reinterpret_cast<void*>(arrow_rows_repr)},
     {Py_tp_dealloc, reinterpret_cast<void*>(arrow_rows_dealloc)},
     {Py_tp_methods, arrow_rows_methods},
     {0, nullptr},

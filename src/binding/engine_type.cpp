@@ -9,13 +9,13 @@
 
 #include "arrow_rows_type.hpp"
 #include "dict_sink.hpp"
-#include "engine/plan.hpp"
 #include "engine/chunk_pipeline.hpp"
+#include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
-#include "released_gil.hpp"
-#include "sinks/recording_sink.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
+#include "released_gil.hpp"
+#include "sinks/recording_sink.hpp"
 
 namespace tarvo::py {
 namespace {

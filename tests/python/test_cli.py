@@ -419,3 +419,13 @@ def test_readme_table_of_kinds_is_the_registry():
     tool = Path(__file__).resolve().parents[2] / "tools" / "readme_kinds.py"
     done = subprocess.run([sys.executable, str(tool), "--check"], capture_output=True, check=False)
     assert done.returncode == 0, "README is stale: run python tools/readme_kinds.py"
+
+
+def test_parquet_to_standard_output_and_to_a_file(tmp_path):
+    parquet = pytest.importorskip("pyarrow.parquet")
+    piped = subprocess.run([sys.executable, "-m", "tarvo", "-n", "300", "--seed", "5", "-f",
+                            "parquet"], cwd=tmp_path, capture_output=True, check=True)
+    tarvo_cmd("-n", "300", "--seed", "5", "-o", "people.parquet", cwd=tmp_path)
+    from_pipe = parquet.read_table(io.BytesIO(piped.stdout))
+    assert from_pipe.equals(parquet.read_table(tmp_path / "people.parquet"))
+    assert from_pipe.num_rows == 300 and from_pipe.column_names == DEFAULT_HEADER

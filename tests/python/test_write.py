@@ -103,3 +103,13 @@ def test_bad_arguments(call, error, tmp_path):
     with pytest.raises(error):
         call(tmp_path)
     assert [p for p in os.listdir(tmp_path)] == []
+
+
+def test_parquet_reads_back_as_the_rows(tmp_path):
+    parquet = pytest.importorskip("pyarrow.parquet")
+    DATASET.write(tmp_path / "out.parquet", 3000, start=5, threads=2)
+    table = parquet.read_table(tmp_path / "out.parquet").to_pylist()
+    rows = DATASET.rows(3000, start=5)
+    for row in table:
+        row["born"] = row["born"].isoformat()
+    assert table == rows and os.listdir(tmp_path) == ["out.parquet"]

@@ -45,10 +45,10 @@ class BatchSink::TextColumn {
  public:
   TextColumn(const ColumnType& type, std::uint64_t rows)
       : large_(type.large_text),
-        offsets_(
-            allocate_buffer((rows + 1) * (large_ ? sizeof(std::int64_t) : sizeof(std::int32_t)))),
-        capacity_(rows * std::min(type.longest_text, kMostBytesReserved)),
-        bytes_(allocate_buffer(capacity_)) {
+        // rows + 1 cannot wrap: a chunk has fewer than 2^63 rows.
+        offsets_(allocate_buffer(rows + 1, large_ ? sizeof(std::int64_t) : sizeof(std::int32_t))),
+        bytes_(allocate_buffer(rows, std::min(type.longest_text, kMostBytesReserved))),
+        capacity_(rows * std::min(type.longest_text, kMostBytesReserved)) {
     if (large_) {
       put<std::int64_t>(offsets_, 0, 0);
     } else {
@@ -84,9 +84,9 @@ class BatchSink::TextColumn {
   }
 
  private:
-  // Room for the longest cell in every row is reserved up front: growing by realloc copied the
-  // bytes again and again (a third of the sink's time), while pages reserved and never written
-  // cost no memory. Past this bound per cell (a choice of long texts) the bytes grow by doubling.
+  // Room for the longest cell in every row is reserved up front, so the bytes are never copied
+  // to a larger buffer, and pages reserved but never written take no memory. Past this bound per
+  // cell (a choice of long texts) the bytes grow by doubling.
   static constexpr std::size_t kMostBytesReserved = 256;
 
   void grow(std::size_t more) {
@@ -100,8 +100,8 @@ class BatchSink::TextColumn {
 
   bool large_;
   OwnedBuffer offsets_;
-  std::size_t capacity_;
   OwnedBuffer bytes_;
+  std::size_t capacity_;  // of bytes_; the product was checked when they were allocated
   std::size_t size_ = 0;
   std::uint64_t count_ = 0;
 };
@@ -117,7 +117,7 @@ BatchSink::BatchSink(std::span<const ColumnType> types, std::uint64_t rows) : ca
   for (const ColumnType& type : types) {
     Column column{type.value, nullptr, {}};
     if (const std::size_t width = value_width(type.value); width != 0) {
-      column.values = allocate_buffer(rows * width);
+      column.values = allocate_buffer(rows, width);
     }
     const std::size_t texts = type.value == ValueType::Text      ? 1
                               : type.value == ValueType::Address ? std::size(kAddressFields)

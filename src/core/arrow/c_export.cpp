@@ -49,7 +49,11 @@ void release(Struct* exported) noexcept {
 
 }  // namespace
 
-OwnedBuffer allocate_buffer(std::size_t bytes) {
+OwnedBuffer allocate_buffer(std::uint64_t count, std::size_t width) {
+  std::size_t bytes = 0;
+  if (count > SIZE_MAX || __builtin_mul_overflow(static_cast<std::size_t>(count), width, &bytes)) {
+    throw std::bad_alloc();
+  }
   OwnedBuffer buffer(std::malloc(bytes == 0 ? 1 : bytes));
   if (!buffer) throw std::bad_alloc();
   return buffer;

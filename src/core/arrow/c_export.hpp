@@ -19,9 +19,9 @@ struct FreeDeleter {
 // consumer releases the array that holds it, long after the sink that filled it is gone.
 using OwnedBuffer = std::unique_ptr<void, FreeDeleter>;
 
-// std::malloc(bytes), at least one byte (an exported buffer is never a null pointer by accident),
-// or std::bad_alloc.
-OwnedBuffer allocate_buffer(std::size_t bytes);
+// std::malloc(count * width), at least one byte (an exported buffer is never a null pointer by
+// accident), or std::bad_alloc, also when the product does not fit in size_t.
+OwnedBuffer allocate_buffer(std::uint64_t count, std::size_t width = 1);
 
 // An array before export: its buffers in the order its type's layout gives them (a null
 // validity bitmap for no nulls) and its children. Every array here has no nulls.
