@@ -48,9 +48,11 @@ def _free_port() -> int:
 
 
 def _run_as(owner: Any) -> dict[str, Any]:
+    # Without the sanitizer runtime a sanitized test run preloads: the server is not ours to check.
+    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
     if owner is None:
-        return {}
-    return {"user": owner.pw_uid, "group": owner.pw_gid, "extra_groups": []}
+        return {"env": env}
+    return {"env": env, "user": owner.pw_uid, "group": owner.pw_gid, "extra_groups": []}
 
 
 @contextlib.contextmanager

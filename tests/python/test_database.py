@@ -11,7 +11,10 @@ import pytest
 import tarvo
 from tarvo import DatabaseError
 
-psycopg = pytest.importorskip("psycopg")
+try:
+    import psycopg
+except ImportError:  # the PostgreSQL cases skip (see the postgres fixture); SQLite needs nothing
+    psycopg = None
 
 # Every value type, names that need quoting, and text that COPY and JSON must carry unchanged.
 COLUMNS = {
