@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-apt_packages=(g++ libgtest-dev)
+apt_packages=(g++ libgtest-dev postgresql)  # postgresql: the server the database tests start
 python3 -c 'import venv, ensurepip' 2>/dev/null || apt_packages+=(python3-venv)
 python3 -c 'import sysconfig, os, sys; sys.exit(not os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h")))' \
   || apt_packages+=(python3-dev)

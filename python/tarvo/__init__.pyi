@@ -13,6 +13,7 @@ class Dummy:
     def save(self, data: list[Any], filename: str, fmt: str) -> None:
         """Write rows to `filename` + ".json" or ".csv" (chosen by `fmt`)."""
 
+from tarvo._database import DatabaseError as DatabaseError
 from tarvo._dataset import Dataset as Dataset
 
 class PanicException(BaseException):

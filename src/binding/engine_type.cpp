@@ -86,6 +86,29 @@ void engine_dealloc(PyObject* self) noexcept {
   Py_DECREF(type);
 }
 
+// column_types(): what each column holds, as a tuple of "int64", "int32", "float64", "text",
+// "date" or "address": the types a typed output (a database table) gives its columns.
+PyObject* engine_column_types(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Plan& plan = plan_of(self);
+    Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(plan.columns.size())));
+    for (std::size_t i = 0; i < plan.columns.size(); ++i) {
+      const char* name = "text";
+      switch (kind_value_type(plan.columns[i].kind.kind)) {
+        case ValueType::Int64: name = "int64"; break;
+        case ValueType::Int32: name = "int32"; break;
+        case ValueType::Float64: name = "float64"; break;
+        case ValueType::Text: name = "text"; break;
+        case ValueType::Date: name = "date"; break;
+        case ValueType::Address: name = "address"; break;
+      }
+      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i),
+                      Ref::checked(PyUnicode_FromString(name)).release());
+    }
+    return result.release();
+  });
+}
+
 // rows(start, count): the caller has checked that start + count stays within 2**63.
 PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
@@ -155,6 +178,7 @@ PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
 }
 
 PyMethodDef engine_methods[] = {
+    {"column_types", engine_column_types, METH_NOARGS, "column_types($self)\n--\n\n"},
     {"write", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_write)),
      METH_VARARGS | METH_KEYWORDS,
      "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},

@@ -20,7 +20,8 @@ ByteFormat read_format(PyObject* text) {
   if (name == "csv") return ByteFormat::Csv;
   if (name == "json") return ByteFormat::Json;
   if (name == "jsonl") return ByteFormat::Jsonl;
-  PyErr_Format(PyExc_ValueError, "format must be csv, json or jsonl, not %R", text);
+  if (name == "pgcopy") return ByteFormat::PgCopy;
+  PyErr_Format(PyExc_ValueError, "format must be csv, json, jsonl or pgcopy, not %R", text);
   throw ErrorAlreadySet{};
 }
 

@@ -46,7 +46,8 @@ def read_csv(text):
 def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
-    assert set(tarvo.__all__) == {"Dataset", "Dummy", "PanicException", "__version__"}
+    assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "Dummy", "PanicException",
+                                 "__version__"}
 
 
 @pytest.mark.parametrize("rows", [0, 1, 5, 12_345])  # the last spans three chunks

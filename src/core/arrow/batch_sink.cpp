@@ -60,7 +60,8 @@ class BatchSink::TextColumn {
     if (value.size() > capacity_ - size_) grow(value.size());
     char* at = static_cast<char*>(bytes_.get()) + size_;
     __builtin_prefetch(at + kAheadBytes, 1);
-    std::memcpy(at, value.data(), value.size());
+    // An empty view may have no data pointer at all, which memcpy must never be given.
+    if (!value.empty()) std::memcpy(at, value.data(), value.size());
     size_ += value.size();
     ++count_;
     if (large_) {

@@ -61,6 +61,13 @@ const KindInfo* find_kind(std::string_view name) {
   return nullptr;
 }
 
+ValueType kind_value_type(Kind kind) {
+  for (const KindInfo& info : kKinds) {
+    if (info.kind == kind) return info.type;
+  }
+  return Text;
+}
+
 std::string_view value_type_name(ValueType type) {
   switch (type) {
     case Int64: return "int";

@@ -71,4 +71,7 @@ const KindInfo* find_kind(std::string_view name);
 
 std::string_view value_type_name(ValueType type);
 
+// What a cell of `kind` holds (Text for Unknown, which no data set has).
+ValueType kind_value_type(Kind kind);
+
 }  // namespace tarvo

@@ -14,6 +14,7 @@ enum class ByteFormat : std::uint8_t {
   Csv,    // the bytes Dummy.save writes: a header line, then one line per row
   Json,   // json.dumps(rows, indent=4), byte for byte
   Jsonl,  // one compact object per line, UTF-8 as is
+  PgCopy, // PostgreSQL's binary COPY format; the table's columns must have the types of the kinds
 };
 
 // One chunk's rows as bytes. Chunks are concatenated in row order between prologue() and

@@ -1,0 +1,158 @@
+"""python/tarvo/_database.py: database URLs, told without their password, and loading a Dataset's rows into a table."""
+from __future__ import annotations
+
+import re
+import urllib.parse
+from collections.abc import Callable
+from dataclasses import dataclass, field
+from typing import TYPE_CHECKING
+
+if TYPE_CHECKING:
+    from tarvo._dataset import Dataset
+
+IF_EXISTS = ("fail", "replace", "append")
+SCHEMES = {"postgresql": "postgresql", "postgres": "postgresql", "sqlite": "sqlite"}
+_URL = re.compile(r"^[A-Za-z][A-Za-z0-9+.-]*://")
+_USAGE = "postgresql://[user[:password]@][host][:port]/dbname or sqlite:///path.db"
+
+
+class DatabaseError(Exception):
+    """A database refused the rows, or could not be reached; the message is one line and never
+    holds the URL's password. Whatever was loaded is rolled back."""
+
+
+class TableExistsError(DatabaseError):
+    """The table is there already and if_exists is "fail"."""
+
+    def __init__(self, table: str) -> None:
+        super().__init__(f"table {table!r} already exists")
+        self.table = table
+
+
+@dataclass(frozen=True)
+class DatabaseUrl:
+    """A parsed URL: `shown` is the URL with its password replaced by ***, for messages."""
+
+    dialect: str
+    shown: str
+    path: str = ""                                       # sqlite: the file
+    params: dict[str, str] = field(default_factory=dict, repr=False)  # postgresql: libpq's
+    passwords: tuple[str, ...] = field(default=(), repr=False)
+
+    def scrub(self, message: str) -> str:
+        """`message` on one line, with the password (as given, and percent-encoded) starred out."""
+        text = " ".join(message.split())
+        for password in self.passwords:
+            for secret in (password, urllib.parse.quote(password, safe="")):
+                if secret:
+                    text = text.replace(secret, "***")
+        return text
+
+    def error(self, exc: BaseException) -> DatabaseError:
+        return DatabaseError(self.scrub(f"{self.shown}: {exc}"))
+
+
+def looks_like_url(text: str) -> bool:
+    """Whether a destination names a database (scheme://...) rather than a file."""
+    return bool(_URL.match(text))
+
+
+def parse_url(url: str) -> DatabaseUrl:
+    """Reads a postgresql:// or sqlite:/// URL; ValueError, without the password, if it is not
+    one."""
+    if not isinstance(url, str):
+        raise TypeError(f"url must be str, not {type(url).__name__}")
+    parts = urllib.parse.urlsplit(url)
+    query = urllib.parse.parse_qsl(parts.query, keep_blank_values=True)
+    # libpq takes a password from the user part or from ?password=; either is kept out of sight.
+    passwords = tuple(p for p in [urllib.parse.unquote(parts.password or "")]
+                      + [v for k, v in query if k == "password"] if p)
+    shown = _without_password(url, parts, query)
+    dialect = SCHEMES.get(parts.scheme.lower()) if looks_like_url(url) else None
+    if dialect is None:
+        raise ValueError(f"not a database URL: {shown!r} (expected {_USAGE})")
+    if parts.fragment:
+        raise ValueError(f"{shown}: a database URL has no #fragment")
+    if dialect == "sqlite":
+        return DatabaseUrl("sqlite", shown, path=_sqlite_path(parts, shown))
+    return DatabaseUrl("postgresql", shown, params=_libpq_params(parts, query, shown),
+                       passwords=passwords)
+
+
+def _without_password(url: str, parts: urllib.parse.SplitResult,
+                      query: list[tuple[str, str]]) -> str:
+    # Rebuilt from the text as given: geturl() would also tidy away sqlite:////'s slashes.
+    if any(key == "password" for key, _ in query):
+        shown_query = "&".join(f"{k}=***" if k == "password" else urllib.parse.urlencode([(k, v)])
+                               for k, v in query)
+        url = url.partition("?")[0] + "?" + shown_query
+    if parts.password is None:
+        return url
+    scheme_end = url.index("://") + 3
+    credentials, _, host = parts.netloc.rpartition("@")  # as urlsplit reads it: the last @
+    after = url[scheme_end + len(parts.netloc):]
+    return f"{url[:scheme_end]}{credentials.partition(':')[0]}:***@{host}{after}"
+
+
+def _sqlite_path(parts: urllib.parse.SplitResult, shown: str) -> str:
+    # As SQLAlchemy spells them: sqlite:///people.db is relative, sqlite:////tmp/people.db not.
+    if parts.netloc:
+        raise ValueError(f"{shown}: a SQLite URL has three slashes and a path, as in "
+                         f"sqlite:///people.db")
+    if parts.query:
+        raise ValueError(f"{shown}: a SQLite URL takes no ?parameters")
+    path = urllib.parse.unquote(parts.path[1:] if parts.path.startswith("/") else parts.path)
+    if not path:
+        raise ValueError(f"{shown}: no file name: sqlite:///people.db")
+    return path
+
+
+def _libpq_params(parts: urllib.parse.SplitResult, query: list[tuple[str, str]],
+                  shown: str) -> dict[str, str]:
+    # The URL is taken apart here and libpq given keywords, so that no parser of libpq's ever
+    # quotes the URL, password and all, in a message.
+    try:
+        port = parts.port
+    except ValueError:
+        raise ValueError(f"{shown}: the port must be a number from 0 to 65535") from None
+    params = dict(query)
+    dbname = urllib.parse.unquote(parts.path.lstrip("/"))
+    if not dbname and "dbname" not in params:
+        raise ValueError(f"{shown}: no database name: postgresql://host/dbname")
+    for key, value in (("host", parts.hostname), ("port", port), ("dbname", dbname),
+                       ("user", urllib.parse.unquote(parts.username or "")),
+                       ("password", urllib.parse.unquote(parts.password or ""))):
+        if value:
+            params[key] = str(value)
+    return params
+
+
+def check_table(table: object) -> str:
+    if not isinstance(table, str):
+        raise TypeError(f"table must be str, not {type(table).__name__}")
+    if not table or "\0" in table:
+        raise ValueError(f"table must be a non-empty name without NUL, not {table!r}")
+    return table
+
+
+def check_if_exists(if_exists: object) -> str:
+    if if_exists not in IF_EXISTS:
+        raise ValueError(f"if_exists must be one of {', '.join(map(repr, IF_EXISTS))}, "
+                         f"not {if_exists!r}")
+    return str(if_exists)
+
+
+def to_database(dataset: Dataset, url: str, table: str, rows: int, *, start: int,
+                if_exists: str, threads: int,
+                progress: Callable[[int], object] | None) -> None:
+    """Loads rows start .. start + rows - 1 into `table` in one transaction (arguments already
+    checked, but for the URL)."""
+    target = parse_url(url)
+    if target.dialect == "sqlite":
+        from tarvo._sqlite import load_sqlite
+        load_sqlite(dataset, target, table, rows, start=start, if_exists=if_exists,
+                    progress=progress)
+    else:
+        from tarvo._postgres import load_postgresql
+        load_postgresql(dataset, target, table, rows, start=start, if_exists=if_exists,
+                        threads=threads, progress=progress)

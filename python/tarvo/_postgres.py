@@ -1,0 +1,101 @@
+"""python/tarvo/_postgres.py: a Dataset's rows into a PostgreSQL table by binary COPY, in one transaction."""
+from __future__ import annotations
+
+import importlib
+from collections.abc import Callable
+from types import ModuleType
+from typing import TYPE_CHECKING, Any
+
+from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
+
+if TYPE_CHECKING:
+    from tarvo._dataset import Dataset
+
+INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'"
+# The engine sends each value in the binary form of exactly these types.
+SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision",
+             "text": "text", "date": "date", "address": "jsonb"}
+CONNECT_TIMEOUT_SECONDS = 10
+_MAX_NAME_BYTES = 63  # PostgreSQL cuts longer names short, silently
+
+
+def _psycopg() -> ModuleType:
+    # Imported on use: tarvo works without a driver until a database is asked for.
+    try:
+        return importlib.import_module("psycopg")
+    except ImportError:
+        raise ModuleNotFoundError(INSTALL_HINT) from None
+
+
+def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *,
+                    start: int, if_exists: str, threads: int,
+                    progress: Callable[[int], object] | None) -> None:
+    psycopg = _psycopg()
+    columns = list(dataset.columns)
+    for name in [table, *columns]:
+        if len(name.encode()) > _MAX_NAME_BYTES:
+            raise ValueError(f"PostgreSQL names are at most {_MAX_NAME_BYTES} bytes: {name!r}")
+    types = [SQL_TYPES[t] for t in dataset._engine.column_types()]
+    params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
+                              "application_name": "tarvo", **target.params,
+                              "client_encoding": "utf8"}
+    try:
+        connection = psycopg.connect(**params)
+    except psycopg.Error as exc:
+        raise target.error(exc) from None
+    try:
+        with connection, connection.transaction():
+            _prepare(psycopg, connection, table, columns, types, if_exists)
+            sql = psycopg.sql
+            copy = sql.SQL("COPY {} ({}) FROM STDIN (FORMAT binary)").format(
+                sql.Identifier(table), sql.SQL(", ").join(map(sql.Identifier, columns)))
+            with connection.cursor() as cursor, cursor.copy(copy) as stream:
+                dataset._write_stream(stream, "pgcopy", rows, start, threads, progress,
+                                      fileno=False)
+    except psycopg.Error as exc:
+        # Leaving the transaction's block rolled it back: the table is as it was.
+        raise target.error(exc) from None
+
+
+def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str],
+             types: list[str], if_exists: str) -> None:
+    sql = psycopg.sql
+    name = sql.Identifier(table)
+    if if_exists == "replace":
+        connection.execute(sql.SQL("DROP TABLE IF EXISTS {}").format(name))
+    elif if_exists == "append":
+        found = _existing_types(connection, name.as_string(connection))
+        if found is not None:
+            _check_types(table, columns, types, found)
+            return
+    definition = sql.SQL(", ").join(
+        sql.SQL("{} {}").format(sql.Identifier(column), sql.SQL(sql_type))
+        for column, sql_type in zip(columns, types))
+    try:
+        connection.execute(sql.SQL("CREATE TABLE {} ({})").format(name, definition))
+    except psycopg.errors.DuplicateTable:
+        raise TableExistsError(table) from None
+
+
+def _existing_types(connection: Any, quoted: str) -> dict[str, str] | None:
+    """Column name to type of the table the quoted name finds on the search path, or None."""
+    rows = connection.execute(
+        "SELECT a.attname, format_type(a.atttypid, a.atttypmod) FROM pg_attribute a "
+        "WHERE a.attrelid = to_regclass(%s) AND a.attnum > 0 AND NOT a.attisdropped",
+        [quoted]).fetchall()
+    if not rows and connection.execute("SELECT to_regclass(%s)", [quoted]).fetchone()[0] is None:
+        return None
+    return {column: sql_type for column, sql_type in rows}
+
+
+def _check_types(table: str, columns: list[str], types: list[str],
+                 found: dict[str, str]) -> None:
+    # Binary COPY would read a value of another type as garbage rather than fail: check first.
+    # varchar reads text's binary form (and checks its length).
+    for column, sql_type in zip(columns, types):
+        if column not in found:
+            raise DatabaseError(f"table {table!r} has no column {column!r}")
+        if found[column] != sql_type and not (
+                sql_type == "text" and found[column].startswith("character varying")):
+            raise DatabaseError(f"table {table!r}: column {column!r} is {found[column]}, "
+                                f"not {sql_type}")
