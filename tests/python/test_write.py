@@ -11,7 +11,8 @@ import pytest
 import tarvo
 
 COLUMNS = {"id": "uuid", "name": "full_name", "age": "age", "n": "int:-9:9", "x": "float:0:1e20:3",
-           "tiny": "float:0:0.0001:9", "address": "address", "born": "birthdate",
+           "tiny": "float:0:0.0001:9", "neg": "float:-5e-7:-1e-9:15", "big": "float:1e290:1e300:0",
+           "address": "address", "born": "birthdate",
            "q": 'choice:plain,with "quotes",it\'s,comma\\, no,ñandú,line\nbreak, 雪'}
 DATASET = tarvo.Dataset(COLUMNS, seed=3, as_of=datetime.date(2026, 1, 1))
 ROWS = 40_000  # more than two chunks

@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cstring>
-#include <cstdlib>
 
 namespace tarvo {
 
@@ -27,17 +26,24 @@ void append_python_float(std::string& out, double value) {
     out.append(text);
     return;
   }
-  const std::size_t e = text.find('e');
-  std::string digits;
-  for (char c : text.substr(0, e)) {
-    if (c != '.') digits.push_back(c);
+  // "d.ddde+XX": the digits without the point, then the exponent, read here rather than by
+  // strtol on a copy (this runs for every float cell).
+  char digits_buffer[24];
+  std::size_t count_digits = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && text[i] != 'e'; ++i) {
+    if (text[i] != '.') digits_buffer[count_digits++] = text[i];
   }
-  const int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+  const std::string_view digits(digits_buffer, count_digits);
+  const bool negative_exponent = i + 1 < text.size() && text[i + 1] == '-';
+  int exponent = 0;
+  for (std::size_t k = i + 2; k < text.size(); ++k) exponent = exponent * 10 + (text[k] - '0');
+  if (negative_exponent) exponent = -exponent;
   const int point = exponent + 1;  // digits[0] sits just before the point at `point`
   const auto count = static_cast<int>(digits.size());
   if (point <= -4 || point > 16) {
     out.push_back(digits[0]);
-    if (count > 1) out.append(".").append(digits, 1);
+    if (count > 1) out.append(".").append(digits.substr(1));
     out.push_back('e');
     out.push_back(exponent < 0 ? '-' : '+');
     const int magnitude = exponent < 0 ? -exponent : exponent;
@@ -46,8 +52,8 @@ void append_python_float(std::string& out, double value) {
   } else if (point <= 0) {
     out.append("0.").append(static_cast<std::size_t>(-point), '0').append(digits);
   } else if (point < count) {
-    out.append(digits, 0, static_cast<std::size_t>(point)).push_back('.');
-    out.append(digits, static_cast<std::size_t>(point));
+    out.append(digits.substr(0, static_cast<std::size_t>(point))).push_back('.');
+    out.append(digits.substr(static_cast<std::size_t>(point)));
   } else {
     out.append(digits).append(static_cast<std::size_t>(point - count), '0').append(".0");
   }
