@@ -244,7 +244,10 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   if (plan.needs_address) streams.push_back(kAddressStream);
   bool needs_middle = false;
   for (const PlannedColumn& column : plan.columns) {
-    if (draws_own_words(column.kind.kind)) streams.push_back(column.stream);
+    // A unique column other than e-mail takes its value from the row index alone.
+    const bool draws = column.unique ? column.kind.kind == Kind::Email
+                                     : draws_own_words(column.kind.kind);
+    if (draws) streams.push_back(column.stream);
     needs_middle = needs_middle || column.kind.kind == Kind::MiddleName;
   }
   std::vector<PhiloxBlock> first(streams.size());
@@ -289,7 +292,6 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     sink.begin_row();
     for (const PlannedColumn& column : plan.columns) {
       if (column.unique && column.kind.kind != Kind::Email) {
-        ++next;  // its block is made but unused: the value comes from the row index alone
         column.unique->write(row, scratch);
         sink.text(scratch);
       } else if (column.unique) {
