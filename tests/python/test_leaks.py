@@ -71,6 +71,10 @@ def growth(fn, rounds=ROUNDS):
 
 def assert_flat(fn, rounds=ROUNDS):
     blocks, heap, rss = growth(fn, rounds)
+    if rss >= 1 << 20 and blocks < 50 and heap < 4 * rounds:
+        # Resident size also moves with pages the allocator maps for other reasons (an arena
+        # left by an earlier test's threads): a real leak grows again on a second pass.
+        blocks, heap, rss = growth(fn, rounds)
     # A leak of one object per call shows as >= rounds blocks, one C++ allocation per call
     # (32 bytes at least) as >= 32 * rounds heap bytes; a quiet run stays near zero on all three.
     assert blocks < 50, f"{blocks} Python blocks more after {rounds} calls"
