@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   const std::uint64_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
   const std::uint64_t batch = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 65'536;
   const tarvo::Plan plan = tarvo::make_plan(kBenchmarkColumns, 42, 0, tarvo::CivilDate{2026, 1, 1},
-                                            tarvo::Profile::Uniform);
+                                            tarvo::make_profile("uniform"));
   const std::vector<tarvo::arrow::ColumnType> types = tarvo::arrow::column_types(plan, batch);
   DiscardSink discard;
   tarvo::draw_seeded_rows(plan, 0, 1000, discard);  // parses the documents outside the timing

@@ -28,8 +28,10 @@ class DiscardSink final : public tarvo::Sink {
   void null() override { ++checksum; }
   void integer(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
   void real(double v) override { checksum += static_cast<std::uint64_t>(v); }
+  void boolean(bool v) override { checksum += v ? 1 : 0; }
+  void money(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
   void text(std::string_view v) override { checksum += v.size() + static_cast<unsigned char>(v[0]); }
-  void listed(tarvo::TextList, std::uint32_t i, std::string_view) override { checksum += i; }
+  void listed(const tarvo::TextList&, std::uint32_t i, std::string_view) override { checksum += i; }
   void address(const tarvo::Address* a) override { checksum += a->barangay_index; }
 };
 

@@ -90,7 +90,8 @@ class Dataset:
         # Any int names a seed: it is taken modulo 2**128, so -1 and 2**128 - 1 are one seed.
         key = seed % 2**SEED_BITS
         self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
-                                      as_of.year, as_of.month, as_of.day, profile, list(unique))
+                                      as_of.year, as_of.month, as_of.day, profile, list(unique),
+                                      None)
         self._columns = dict(pairs)
         self._seed = seed
         self._as_of = as_of

@@ -13,7 +13,11 @@ from tarvo import _engine
 from tarvo._dataset import Dataset
 
 EXAMPLE_PARAMETERS = {"int": "int:1:10", "float": "float:0:100:2",
-                      "choice": "choice:red,green,blue", "list": "list:yes,no"}
+                      "choice": "choice:Active=80,Inactive=15,Suspended=5", "list": "list:yes,no",
+                      "row": "row:1000", "bool": "bool:0.3", "money": "money:100:5000",
+                      "date": "date:-30d:0d", "datetime": "datetime:2025-01-01:2025-12-31",
+                      "time": "time:08:00:17:00", "pattern": "pattern:ORD-####-??",
+                      "template": "template:{first_name|lower}.{last_name|slug}@acme.ph"}
 # Examples are drawn from a fixed data set, so the table is the same on every run.
 EXAMPLE_SEED = 2026
 EXAMPLE_DATE = datetime.date(2026, 1, 1)
@@ -23,20 +27,33 @@ class Kind(NamedTuple):
     name: str
     usage: str        # how the kind is written, with its parameters named
     example: str      # a concrete column kind to draw the example value from
-    value_type: str
+    value_type: str   # the Python type of a cell in rows(), and what typed outputs hold
     description: str
     in_dummy: bool
     alias_of: str
+    can_be_unique: bool
+
+
+def _value_type(name: str) -> str:
+    for type_name, in_rows, typed, *_ in _engine.value_types():
+        if type_name == name:
+            return f"{in_rows} ({typed} in typed outputs)" if typed else in_rows
+    raise KeyError(name)
 
 
 def kinds() -> list[Kind]:
-    return [Kind(name, name + parameters, EXAMPLE_PARAMETERS.get(name, name), value_type,
-                 description, in_dummy, alias_of)
-            for name, value_type, parameters, description, in_dummy, alias_of in _engine.kinds()]
+    return [Kind(name, name + parameters, EXAMPLE_PARAMETERS.get(name, name),
+                 _value_type(value_type), description, in_dummy, alias_of, can_be_unique)
+            for name, value_type, parameters, description, in_dummy, alias_of, can_be_unique
+            in _engine.kinds()]
 
 
 def _shown(value: Any) -> str:
     return json.dumps(value, ensure_ascii=False) if isinstance(value, dict) else str(value)
+
+
+def _markdown_cell(text: str) -> str:
+    return text.replace("|", "\\|")
 
 
 def example_row() -> dict[str, Any]:
@@ -62,13 +79,18 @@ def kinds_table() -> str:
 
 
 def kinds_markdown() -> str:
-    """The README's table of kinds."""
+    """The README's table of kinds, and the options every column takes."""
     row = example_row()
-    lines = ["| kind | value | description | example |", "|---|---|---|---|"]
+    lines = ["| kind | value | description | unique | example |", "|---|---|---|---|---|"]
     for kind in kinds():
         note = f" (another name for `{kind.alias_of}`)" if kind.alias_of else ""
         note += "" if kind.in_dummy else " (`Dataset` only)"
-        example = f"`{kind.example}` → `{_shown(row[kind.name])!s}`".replace("|", "\\|")
-        lines.append(f"| `{kind.usage}` | {kind.value_type} | {kind.description}{note} | "
-                     f"{example} |")
+        example = f"`{kind.example}` → `{_shown(row[kind.name])!s}`"
+        lines.append(f"| `{_markdown_cell(kind.usage)}` | {kind.value_type} | "
+                     f"{_markdown_cell(kind.description)}{note} | "
+                     f"{'yes' if kind.can_be_unique else ''} | {_markdown_cell(example)} |")
+    lines += ["", "Options, after the kind and a `;` (`email;nulls=0.1`), for any column:", "",
+              "| option | meaning |", "|---|---|"]
+    for name, value, description in _engine.column_options():
+        lines.append(f"| `{name}={value}` | {_markdown_cell(description)} |")
     return "\n".join(lines) + "\n"

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "sinks/text_forms.hpp"
+
 namespace tarvo::py {
 
 namespace {
@@ -58,17 +60,14 @@ class StrCache {
   std::vector<std::size_t> used_;
 };
 
-DictSink::DictSink(std::span<const std::string> names,
-                   std::span<const std::vector<std::string>> options, std::size_t expected_rows) {
+DictSink::DictSink(std::span<const std::string> names, std::size_t expected_rows)
+    : recent_(names.size(), {nullptr, nullptr}) {
   // Every row starts as a copy of one dict with the row's keys in column order: copying a
   // small dict is far cheaper than growing a new one key by key.
   template_row_ = Ref::checked(PyDict_New());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    keys_.push_back(make_str(names[i]));
+  for (const std::string& name : names) {
+    keys_.push_back(make_str(name));
     check(PyDict_SetItem(template_row_.get(), keys_.back().get(), Py_None));
-    std::vector<Ref> strs;
-    for (const std::string& option : options[i]) strs.push_back(make_str(option));
-    options_.push_back(std::move(strs));
   }
   rows_.reserve(expected_rows);
 }
@@ -93,17 +92,36 @@ void DictSink::integer(std::int64_t value) { put_new(Ref::checked(PyLong_FromLon
 
 void DictSink::real(double value) { put_new(Ref::checked(PyFloat_FromDouble(value))); }
 
-void DictSink::text(std::string_view value) { put_new(make_str(value)); }
+void DictSink::boolean(bool value) { put(value ? Py_True : Py_False); }
 
-PyObject* DictSink::shared(TextList list, std::uint32_t index, std::string_view value) {
-  if (list == TextList::Choice) return options_[column_][index].get();
-  std::unique_ptr<StrCache>& cache = caches_[static_cast<std::size_t>(list)];
-  if (!cache) cache = std::make_unique<StrCache>(text_list_size(list));
-  return cache->get(index, value);
+void DictSink::money(std::int64_t centavos) {
+  if (!decimal_) {
+    Ref module = Ref::checked(PyImport_ImportModule("decimal"));
+    decimal_ = Ref::checked(PyObject_GetAttrString(module.get(), "Decimal"));
+  }
+  std::string digits;
+  append_money(digits, centavos);
+  Ref text = make_str(digits);
+  put_new(Ref::checked(PyObject_CallFunctionObjArgs(decimal_.get(), text.get(), nullptr)));
 }
 
-void DictSink::listed(TextList list, std::uint32_t index, std::string_view value) {
-  put(shared(list, index, value));
+void DictSink::text(std::string_view value) { put_new(make_str(value)); }
+
+StrCache& DictSink::cache(const TextList& list) {
+  for (auto& [known, cache] : caches_) {
+    if (known == &list) return *cache;
+  }
+  caches_.emplace_back(&list, std::make_unique<StrCache>(list.size()));
+  return *caches_.back().second;
+}
+
+void DictSink::listed(const TextList& list, std::uint32_t index, std::string_view value) {
+  auto& [known, recent] = recent_[column_];
+  if (known != &list) {
+    known = &list;
+    recent = &cache(list);
+  }
+  put(recent->get(index, value));
 }
 
 PyObject* DictSink::empty_str() {
@@ -117,15 +135,31 @@ void DictSink::address(const Address* a) {
     for (std::size_t i = 0; i < 5; ++i) address_keys_[i] = make_str(kKeys[i]);
   }
   PyObject* values[5];
-  if (a == nullptr) {
-    for (PyObject*& value : values) value = empty_str();
-  } else {
-    values[0] = shared(TextList::Barangay, a->barangay_index, a->barangay);
-    values[1] = shared(TextList::City, a->city_index, a->city);
-    values[2] = shared(TextList::Province, a->province_index, a->province);
-    values[3] = shared(TextList::Region, a->region_index, a->region);
-    values[4] = shared(TextList::ZipCode, a->barangay_index, a->zip_code);
+  if (a == nullptr || a->lists == nullptr) {
+    const std::string_view parts[] = {a ? a->barangay : "", a ? a->city : "",
+                                      a ? a->province : "", a ? a->region : "",
+                                      a ? a->zip_code : ""};
+    Ref dict = Ref::checked(PyDict_New());
+    for (std::size_t i = 0; i < 5; ++i) {
+      Ref part = parts[i].empty() ? Ref::borrow(empty_str()) : make_str(parts[i]);
+      check(PyDict_SetItem(dict.get(), address_keys_[i].get(), part.get()));
+    }
+    return put(dict.get());
   }
+  if (a->lists != address_lists_) {
+    const PlaceLists& lists = *a->lists;
+    address_caches_[0] = &cache(lists.barangay);
+    address_caches_[1] = &cache(lists.city);
+    address_caches_[2] = &cache(lists.province);
+    address_caches_[3] = &cache(lists.region);
+    address_caches_[4] = &cache(lists.zip_code);
+    address_lists_ = a->lists;
+  }
+  values[0] = address_caches_[0]->get(a->barangay_index, a->barangay);
+  values[1] = address_caches_[1]->get(a->city_index, a->city);
+  values[2] = address_caches_[2]->get(a->province_index, a->province);
+  values[3] = address_caches_[3]->get(a->region_index, a->region);
+  values[4] = address_caches_[4]->get(a->barangay_index, a->zip_code);
   Ref dict = Ref::checked(PyDict_New());
   for (std::size_t i = 0; i < 5; ++i) {
     check(PyDict_SetItem(dict.get(), address_keys_[i].get(), values[i]));

@@ -1,4 +1,4 @@
-// src/binding/engine_type.cpp: Engine(columns, seed_low, seed_high, year, month, day, profile), rows() and arrow().
+// src/binding/engine_type.cpp: Engine(columns, seed_low, seed_high, year, month, day, profile, unique, ages), rows() and arrow().
 #include "engine_type.hpp"
 
 #include <algorithm>
@@ -28,14 +28,6 @@ struct EngineObject {
 
 const Plan& plan_of(PyObject* self) { return *reinterpret_cast<EngineObject*>(self)->plan; }
 
-Profile read_profile(PyObject* text) {
-  const std::string_view name = str_to_utf8(text);
-  if (name == "census") return Profile::Census;
-  if (name == "uniform") return Profile::Uniform;
-  PyErr_Format(PyExc_ValueError, "profile must be 'census' or 'uniform', not %R", text);
-  throw ErrorAlreadySet{};
-}
-
 std::uint32_t to_u32(PyObject* value) {
   const std::uint64_t wide = to_u64(value);
   if (wide > 0xFFFFFFFFu) {
@@ -47,9 +39,10 @@ std::uint32_t to_u32(PyObject* value) {
 
 PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
-    const auto [columns, seed_low, seed_high, year, month, day, profile, unique] =
-        bind<8>("Engine()",
-                {"columns", "seed_low", "seed_high", "year", "month", "day", "profile", "unique"},
+    const auto [columns, seed_low, seed_high, year, month, day, profile, unique, ages] =
+        bind<9>("Engine()",
+                {"columns", "seed_low", "seed_high", "year", "month", "day", "profile", "unique",
+                 "ages"},
                 args, kwargs);
     expect_instance(columns, Target::List);
     std::vector<std::pair<std::string, std::string>> pairs;
@@ -68,9 +61,18 @@ PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexc
     for (Py_ssize_t i = 0; i < PyList_Size(unique); ++i) {
       unique_names.emplace_back(str_to_utf8(PyList_GetItem(unique, i)));
     }
+    std::optional<AgeRange> age_range;
+    if (ages != Py_None) {
+      if (!PyTuple_Check(ages) || PyTuple_Size(ages) != 2) {
+        PyErr_SetString(PyExc_TypeError, "ages must be None or a (youngest, oldest) pair");
+        throw ErrorAlreadySet{};
+      }
+      age_range = AgeRange{to_u32(PyTuple_GetItem(ages, 0)), to_u32(PyTuple_GetItem(ages, 1))};
+    }
     const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
     auto plan = std::make_unique<Plan>(make_plan(pairs, to_u64(seed_low), to_u64(seed_high),
-                                                 as_of, read_profile(profile), unique_names));
+                                                 as_of, make_profile(str_to_utf8(profile), age_range),
+                                                 unique_names));
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     Ref self = Ref::checked(alloc(type, 0));
     reinterpret_cast<EngineObject*>(self.get())->plan = plan.release();
@@ -86,24 +88,30 @@ void engine_dealloc(PyObject* self) noexcept {
   Py_DECREF(type);
 }
 
-// column_types(): what each column holds, as a tuple of "int64", "int32", "float64", "text",
-// "date" or "address": the types a typed output (a database table) gives its columns.
+// column_types(): what each column holds, as a tuple of value type names as value_types()
+// names them: the types a typed output (a database table) gives its columns.
 PyObject* engine_column_types(PyObject* self, PyObject*) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
     const Plan& plan = plan_of(self);
     Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(plan.columns.size())));
     for (std::size_t i = 0; i < plan.columns.size(); ++i) {
-      const char* name = "text";
-      switch (kind_value_type(plan.columns[i].kind.kind)) {
-        case ValueType::Int64: name = "int64"; break;
-        case ValueType::Int32: name = "int32"; break;
-        case ValueType::Float64: name = "float64"; break;
-        case ValueType::Text: name = "text"; break;
-        case ValueType::Date: name = "date"; break;
-        case ValueType::Address: name = "address"; break;
-      }
-      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i),
-                      Ref::checked(PyUnicode_FromString(name)).release());
+      const std::string_view name = value_type_info(plan.columns[i].type()).name;
+      Ref text = Ref::checked(
+          PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i), text.release());
+    }
+    return result.release();
+  });
+}
+
+// nullable(): for each column, whether its cells can be null.
+PyObject* engine_nullable(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Plan& plan = plan_of(self);
+    Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(plan.columns.size())));
+    for (std::size_t i = 0; i < plan.columns.size(); ++i) {
+      PyObject* flag = plan.columns[i].nullable() ? Py_True : Py_False;
+      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i), Ref::borrow(flag).release());
     }
     return result.release();
   });
@@ -123,14 +131,10 @@ PyObject* engine_rows(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
       return Ref::checked(PyErr_NoMemory()).release();
     }
     const Plan& plan = plan_of(self);
-    check_unique_capacity(plan, start + count);
+    check_rows(plan, start + count);
     std::vector<std::string> names;
-    std::vector<std::vector<std::string>> options;
-    for (const PlannedColumn& column : plan.columns) {
-      names.push_back(column.name);
-      options.push_back(column.kind.options);
-    }
-    DictSink sink(names, options, static_cast<std::size_t>(count));
+    for (const PlannedColumn& column : plan.columns) names.push_back(column.name);
+    DictSink sink(names, static_cast<std::size_t>(count));
     // Between chunks, a long call answers Ctrl-C (or any signal handler that raises).
     constexpr std::uint64_t kChunkRows = 4096;
     if (!overlap) {
@@ -172,13 +176,14 @@ PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
       PyErr_SetString(PyExc_ValueError, "batch_rows and threads must be at least 1");
       throw ErrorAlreadySet{};
     }
-    check_unique_capacity(plan_of(self), range.start + range.count);
+    check_rows(plan_of(self), range.start + range.count);
     return make_arrow_rows(plan_of(self), range).release();
   });
 }
 
 PyMethodDef engine_methods[] = {
     {"column_types", engine_column_types, METH_NOARGS, "column_types($self)\n--\n\n"},
+    {"nullable", engine_nullable, METH_NOARGS, "nullable($self)\n--\n\n"},
     {"write", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_write)),
      METH_VARARGS | METH_KEYWORDS,
      "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},
@@ -191,7 +196,7 @@ PyMethodDef engine_methods[] = {
 
 PyType_Slot engine_slots[] = {
     {Py_tp_doc, const_cast<char*>(
-                    "Engine(columns, seed_low, seed_high, year, month, day, profile, unique)\n--\n\n")},
+                    "Engine(columns, seed_low, seed_high, year, month, day, profile, unique, ages)\n--\n\n")},
     {Py_tp_new, reinterpret_cast<void*>(engine_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(engine_dealloc)},
     {Py_tp_methods, engine_methods},

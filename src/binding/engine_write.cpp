@@ -104,7 +104,7 @@ PyObject* engine_write(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
     const auto threads = static_cast<unsigned>(std::min<std::uint64_t>(to_u64(threads_arg), 1024));
     const std::uint64_t chunk_rows = to_u64(chunk_arg);
     const Plan& plan = engine_plan(self);
-    check_unique_capacity(plan, start + count);
+    check_rows(plan, start + count);
 
     output.write(byte_prologue(format, plan, count), false);
     ChunkPipeline<ByteSink> pipeline(plan, start, count, chunk_rows, threads,

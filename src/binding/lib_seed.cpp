@@ -20,14 +20,12 @@ Ref seed(PyObject* args, PyObject* kwargs) {
   // The plan is taken from the dict's own storage order (an __iter__ override of a subclass is
   // not consulted) and holds copies, so nothing the caller's objects do later can matter.
   std::vector<std::string> names;
-  std::vector<ColumnKind> kinds;
-  std::vector<std::vector<std::string>> options;
+  std::vector<std::shared_ptr<const Drawer>> kinds;
   Py_ssize_t pos = 0;
   PyObject *key, *value;
   while (PyDict_Next(feature, &pos, &key, &value)) {
     names.emplace_back(str_to_utf8(key));
-    kinds.push_back(parse_column_kind(str_to_utf8(value)));
-    options.push_back(kinds.back().options);
+    kinds.push_back(resolve_lenient(str_to_utf8(value)));
   }
   if (rows > static_cast<std::uint64_t>(PY_SSIZE_T_MAX)) {
     return Ref::checked(PyErr_NoMemory());
@@ -35,7 +33,7 @@ Ref seed(PyObject* args, PyObject* kwargs) {
   if (rows == 0) return Ref::checked(PyList_New(0));
   if (rows > std::vector<Ref>().max_size()) return Ref::checked(PyErr_NoMemory());
 
-  DictSink sink(names, options, static_cast<std::size_t>(rows));
+  DictSink sink(names, static_cast<std::size_t>(rows));
   // A long call answers Ctrl-C (or any signal handler that raises) within a few milliseconds.
   constexpr std::uint64_t kRowsBetweenSignalChecks = 4096;
   for (std::uint64_t done = 0; done < rows; done += kRowsBetweenSignalChecks) {

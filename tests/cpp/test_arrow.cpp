@@ -8,20 +8,20 @@
 
 #include "arrow/batch_sink.hpp"
 #include "arrow/record_schema.hpp"
-#include "arrow/text_bounds.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
+#include "kinds/registry.hpp"
 
 namespace tarvo::arrow {
 namespace {
 
-Plan every_kind_plan() {
+Plan every_kind_plan(std::string_view profile) {
   std::vector<std::pair<std::string, std::string>> columns;
-  for (const KindInfo& info : kind_registry()) {
-    if (info.parameters.empty()) columns.emplace_back(info.name, info.name);
+  for (const KindDescriptor& kind : kind_registry()) {
+    if (kind.parameters.empty()) columns.emplace_back(kind.name, kind.name);
   }
   columns.emplace_back("choice", "choice:a,bbbbbbb,cc");
-  return make_plan(columns, 1, 2, CivilDate{2026, 1, 1}, Profile::Uniform);
+  return make_plan(columns, 1, 2, CivilDate{2026, 1, 1}, make_profile(profile));
 }
 
 ArrowArray draw_batch(const Plan& plan, std::uint64_t batch_rows, std::uint64_t rows) {
@@ -50,8 +50,10 @@ std::vector<std::string> cells(const ArrowArray* text) {
   return out;
 }
 
-TEST(ArrowBatch, TextCellsStayWithinTheirKindsBoundsInEitherOffsetWidth) {
-  const Plan plan = every_kind_plan();
+class ArrowBatch : public testing::TestWithParam<const char*> {};
+
+TEST_P(ArrowBatch, TextCellsStayWithinTheirKindsBoundsInEitherOffsetWidth) {
+  const Plan plan = every_kind_plan(GetParam());
   constexpr std::uint64_t kRows = 20'000;
   constexpr std::uint64_t kHugeBatch = std::uint64_t{1} << 40;
   const std::vector<ColumnType> types = column_types(plan, kRows);
@@ -72,7 +74,7 @@ TEST(ArrowBatch, TextCellsStayWithinTheirKindsBoundsInEitherOffsetWidth) {
           << plan.columns[c].name;
       std::size_t longest = 0;
       for (const std::string& value : values) longest = std::max(longest, value.size());
-      EXPECT_LE(longest, longest_text_bytes(plan.columns[c].kind)) << plan.columns[c].name;
+      EXPECT_LE(longest, types[c].longest_text) << plan.columns[c].name;
     }
   }
   large.release(&large);
@@ -85,6 +87,8 @@ TEST(ArrowBatch, TextCellsStayWithinTheirKindsBoundsInEitherOffsetWidth) {
   EXPECT_EQ(cells(&kept).size(), kRows);
   kept.release(&kept);
 }
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ArrowBatch, testing::Values("uniform", "census"));
 
 }  // namespace
 }  // namespace tarvo::arrow

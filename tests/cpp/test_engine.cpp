@@ -58,6 +58,8 @@ class RecordingSink final : public Sink {
   void null() override { cells.push_back("null"); }
   void integer(std::int64_t v) override { cells.push_back(std::to_string(v)); }
   void real(double v) override { cells.push_back(std::to_string(v)); }
+  void boolean(bool v) override { cells.push_back(v ? "true" : "false"); }
+  void money(std::int64_t v) override { cells.push_back(std::to_string(v)); }
   void text(std::string_view v) override { cells.emplace_back(v); }
   void address(const Address* a) override { cells.emplace_back(a ? a->barangay : "-"); }
 
@@ -69,7 +71,7 @@ const std::vector<std::pair<std::string, std::string>> kColumns = {
     {"id", "uuid"}, {"name", "full_name"}, {"n", "int:-3:3"}, {"at", "address"}};
 
 TEST(ChunkPipeline, GivesChunksInRowOrderForAnyThreadCount) {
-  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, Profile::Uniform);
+  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, make_profile("uniform"));
   RecordingSink whole(0);
   draw_seeded_rows(plan, 100, 1000, whole);
   for (unsigned threads : {1u, 2u, 5u}) {
@@ -84,7 +86,7 @@ TEST(ChunkPipeline, GivesChunksInRowOrderForAnyThreadCount) {
 }
 
 TEST(ChunkPipeline, AWorkersFailureReachesTheCallerAtItsChunk) {
-  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, Profile::Uniform);
+  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, make_profile("uniform"));
   ChunkPipeline<RecordingSink> pipeline(plan, 0, 100, 10, 3, [](std::uint64_t first, std::uint64_t) {
     return std::make_unique<RecordingSink>(first, 55);
   });
@@ -96,7 +98,7 @@ TEST(Plan, NamesTheColumnOfABadKind) {
   const std::vector<std::pair<std::string, std::string>> columns = {{"ok", "uuid"},
                                                                     {"bad", "full_nam"}};
   try {
-    make_plan(columns, 0, 0, {2026, 1, 1}, Profile::Uniform);
+    make_plan(columns, 0, 0, {2026, 1, 1}, make_profile("uniform"));
     FAIL() << "no error";
   } catch (const SpecError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("column 'bad': unknown kind \"full_nam\": did you mean \"full_name\"?", 0), 0u) << e.what();

@@ -22,7 +22,7 @@ COLUMNS = {
     "age": "age",
     "x": "float:-1000:1000:6",
     "Full Name": "full_name",
-    'say "hi"; --': "choice:tab\there,back\\slash,quote'\",line\nbreak,ñandú ☃",
+    'say "hi"; --': "choice:tab\there,back\\\\slash,quote'\",line\nbreak,ñandú ☃",
     "suffix": "suffix",  # mostly empty text
     "birthdate": "birthdate",
     "address": "address",

@@ -23,19 +23,38 @@ void put(OwnedBuffer& buffer, std::uint64_t index, T value) {
   *at = value;
 }
 
+// Bytes per cell of a fixed-width column; 0 for text, an address and booleans (bits).
 std::size_t value_width(ValueType type) {
   switch (type) {
     case ValueType::Int64:
     case ValueType::Float64:
+    case ValueType::Timestamp:
       return 8;
     case ValueType::Int32:
     case ValueType::Date:
+    case ValueType::Time:
       return 4;
+    case ValueType::Money:
+      return 16;  // decimal128
+    case ValueType::Bool:
     case ValueType::Text:
     case ValueType::Address:
       return 0;
   }
   return 0;
+}
+
+// A bitmap of `rows` bits, all clear: a validity bitmap (a set bit is a value) or a boolean
+// column's values.
+OwnedBuffer zeroed_bits(std::uint64_t rows) {
+  const std::uint64_t bytes = rows / 8 + 1;
+  OwnedBuffer buffer = allocate_buffer(bytes);
+  std::memset(buffer.get(), 0, static_cast<std::size_t>(bytes));
+  return buffer;
+}
+
+void set_bit(OwnedBuffer& bits, std::uint64_t index) {
+  static_cast<std::uint8_t*>(bits.get())[index / 8] |= static_cast<std::uint8_t>(1u << (index % 8));
 }
 
 }  // namespace
@@ -77,7 +96,7 @@ class BatchSink::TextColumn {
   }
 
   ArrayParts take(std::uint64_t rows) {
-    ArrayParts parts{static_cast<std::int64_t>(rows), {}, {}};
+    ArrayParts parts{static_cast<std::int64_t>(rows), {}, {}, 0};
     parts.buffers.push_back(nullptr);
     parts.buffers.push_back(std::move(offsets_));
     parts.buffers.push_back(std::move(bytes_));
@@ -109,17 +128,22 @@ class BatchSink::TextColumn {
 
 struct BatchSink::Column {
   ValueType type;
-  OwnedBuffer values;             // int64, int32, float64 or date32 cells
+  OwnedBuffer values;             // fixed-width cells, or a boolean column's bits
+  OwnedBuffer validity;           // set only for a column with nulls
+  std::int64_t nulls = 0;
   std::vector<TextColumn> texts;  // one for a Text column, the five parts of an Address
 };
 
 BatchSink::BatchSink(std::span<const ColumnType> types, std::uint64_t rows) : capacity_(rows) {
   columns_.reserve(types.size());
   for (const ColumnType& type : types) {
-    Column column{type.value, nullptr, {}};
+    Column column{type.value, nullptr, nullptr, 0, {}};
     if (const std::size_t width = value_width(type.value); width != 0) {
       column.values = allocate_buffer(rows, width);
+    } else if (type.value == ValueType::Bool) {
+      column.values = zeroed_bits(rows);
     }
+    if (type.nullable) column.validity = zeroed_bits(rows);
     const std::size_t texts = type.value == ValueType::Text      ? 1
                               : type.value == ValueType::Address ? std::size(kAddressFields)
                                                                  : 0;
@@ -132,12 +156,15 @@ BatchSink::BatchSink(std::span<const ColumnType> types, std::uint64_t rows) : ca
 BatchSink::~BatchSink() = default;
 
 // The cell's column, checked against the kind's value type: a kind that draws another value
-// than its registry entry says is a bug to report, not a buffer to overrun.
+// than its registry entry says is a bug to report, not a buffer to overrun. Marks the cell as a
+// value in a column that has nulls.
 BatchSink::Column& BatchSink::take(ValueType type) {
   if (next_ >= columns_.size() || columns_[next_].type != type) {
     throw Panic("a cell does not match its column's Arrow type");
   }
-  return columns_[next_++];
+  Column& column = columns_[next_++];
+  if (column.validity) set_bit(column.validity, rows_);
+  return column;
 }
 
 void BatchSink::begin_row() {
@@ -145,7 +172,19 @@ void BatchSink::begin_row() {
   next_ = 0;
 }
 
-void BatchSink::null() { throw Panic("a data set's cells are never null"); }
+// The slot under a null still holds a value of the type (zero, or an empty text), so that
+// consumers that read it anyway read defined memory.
+void BatchSink::null() {
+  if (next_ >= columns_.size() || !columns_[next_].validity) {
+    throw Panic("a null in a column that has none");
+  }
+  Column& column = columns_[next_++];
+  ++column.nulls;
+  for (TextColumn& text : column.texts) text.append("");
+  if (const std::size_t width = value_width(column.type); width != 0) {
+    std::memset(static_cast<char*>(column.values.get()) + rows_ * width, 0, width);
+  }
+}
 
 void BatchSink::integer(std::int64_t value) {
   if (next_ < columns_.size() && columns_[next_].type == ValueType::Int32) {
@@ -157,10 +196,31 @@ void BatchSink::integer(std::int64_t value) {
 
 void BatchSink::real(double value) { put(take(ValueType::Float64).values, rows_, value); }
 
+void BatchSink::boolean(bool value) {
+  Column& column = take(ValueType::Bool);
+  if (value) set_bit(column.values, rows_);
+}
+
+// decimal128 is a little-endian two's complement integer of 16 bytes: the centavos, and the
+// sign extended into the high word.
+void BatchSink::money(std::int64_t centavos) {
+  Column& column = take(ValueType::Money);
+  put<std::int64_t>(column.values, 2 * rows_, centavos);
+  put<std::int64_t>(column.values, 2 * rows_ + 1, centavos < 0 ? -1 : 0);
+}
+
 void BatchSink::text(std::string_view value) { take(ValueType::Text).texts[0].append(value); }
 
 void BatchSink::date(std::int32_t days, std::string_view) {
   put(take(ValueType::Date).values, rows_, days);
+}
+
+void BatchSink::timestamp(std::int64_t seconds, std::string_view) {
+  put(take(ValueType::Timestamp).values, rows_, seconds);
+}
+
+void BatchSink::time_of_day(std::int32_t seconds, std::string_view) {
+  put(take(ValueType::Time).values, rows_, seconds);
 }
 
 void BatchSink::address(const Address* a) {
@@ -178,22 +238,24 @@ void BatchSink::address(const Address* a) {
 
 void BatchSink::export_batch(ArrowArray* out) {
   const auto length = static_cast<std::int64_t>(rows_);
-  ArrayParts batch{length, {}, {}};
+  ArrayParts batch{length, {}, {}, 0};
   batch.buffers.push_back(nullptr);
   for (Column& column : columns_) {
+    ArrayParts array;
     if (column.type == ValueType::Text) {
-      batch.children.push_back(column.texts[0].take(rows_));
+      array = column.texts[0].take(rows_);
     } else if (column.type == ValueType::Address) {
-      ArrayParts address{length, {}, {}};
-      address.buffers.push_back(nullptr);
-      for (TextColumn& part : column.texts) address.children.push_back(part.take(rows_));
-      batch.children.push_back(std::move(address));
+      array = ArrayParts{length, {}, {}, 0};
+      array.buffers.push_back(nullptr);
+      for (TextColumn& part : column.texts) array.children.push_back(part.take(rows_));
     } else {
-      ArrayParts values{length, {}, {}};
-      values.buffers.push_back(nullptr);
-      values.buffers.push_back(std::move(column.values));
-      batch.children.push_back(std::move(values));
+      array = ArrayParts{length, {}, {}, 0};
+      array.buffers.push_back(nullptr);
+      array.buffers.push_back(std::move(column.values));
     }
+    array.buffers[0] = std::move(column.validity);
+    array.null_count = column.nulls;
+    batch.children.push_back(std::move(array));
   }
   columns_.clear();
   rows_ = 0;

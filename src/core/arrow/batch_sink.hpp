@@ -26,8 +26,12 @@ class BatchSink final : public Sink {
   void null() override;
   void integer(std::int64_t value) override;
   void real(double value) override;
+  void boolean(bool value) override;
+  void money(std::int64_t centavos) override;
   void text(std::string_view value) override;
   void date(std::int32_t days, std::string_view iso_text) override;
+  void timestamp(std::int64_t seconds, std::string_view iso_text) override;
+  void time_of_day(std::int32_t seconds, std::string_view text_form) override;
   void address(const Address* address) override;
 
   // The rows drawn so far as a struct array of the columns, which the sink no longer holds.

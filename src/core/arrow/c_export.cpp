@@ -69,7 +69,7 @@ void export_array(ArrayParts parts, ArrowArray* out) {
   holder->owned = std::move(parts.buffers);
   *out = ArrowArray{
       .length = parts.length,
-      .null_count = 0,
+      .null_count = parts.null_count,
       .offset = 0,
       .n_buffers = static_cast<std::int64_t>(holder->buffers.size()),
       .n_children = static_cast<std::int64_t>(holder->children.size()),

@@ -24,11 +24,12 @@ using OwnedBuffer = std::unique_ptr<void, FreeDeleter>;
 OwnedBuffer allocate_buffer(std::uint64_t count, std::size_t width = 1);
 
 // An array before export: its buffers in the order its type's layout gives them (a null
-// validity bitmap for no nulls) and its children. Every array here has no nulls.
+// validity bitmap for no nulls) and its children.
 struct ArrayParts {
   std::int64_t length = 0;
   std::vector<OwnedBuffer> buffers;
   std::vector<ArrayParts> children;
+  std::int64_t null_count = 0;
 };
 
 struct SchemaParts {

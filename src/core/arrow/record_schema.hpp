@@ -7,15 +7,16 @@
 
 #include "arrow/c_export.hpp"
 #include "engine/plan.hpp"
-#include "kinds/registry.hpp"
+#include "kinds/value_type.hpp"
 
 namespace tarvo::arrow {
 
 struct ColumnType {
   ValueType value;
+  bool nullable = false;  // has a validity bitmap: the column has nulls
   // Text (a Text column, or an address's parts) with 64-bit offsets: large_utf8 instead of utf8.
   bool large_text = false;
-  std::size_t longest_text = 0;  // longest_text_bytes() of the column's kind
+  std::size_t longest_text = 0;  // the column's longest possible cell, in bytes
 };
 
 // A column's text takes 64-bit offsets when its longest possible cell times batch_rows could
@@ -23,9 +24,9 @@ struct ColumnType {
 // choice rests on the bound, not on the bytes a batch happens to draw.
 std::vector<ColumnType> column_types(const Plan& plan, std::uint64_t batch_rows);
 
-// A struct ("+s") of the columns, named as in the plan, none nullable (a data set has no nulls):
-// int64, int32 (age), float64, utf8 or large_utf8, date32 (birthdate) and, for an address, a
-// struct of barangay, city, province, region and zip_code text.
+// A struct ("+s") of the columns, named as in the plan, each of its value type's Arrow type
+// (utf8 or large_utf8 for text; for an address, a struct of barangay, city, province, region
+// and zip_code text), nullable only where the column has nulls.
 SchemaParts record_schema(const Plan& plan, std::span<const ColumnType> types);
 
 // The address parts in the order of the struct's children.

@@ -4,33 +4,10 @@
 #include <algorithm>
 #include <string_view>
 
+#include "providers/ascii_fold.hpp"
+
 namespace tarvo::census {
 namespace {
-
-// U+00C0..U+00FF, which UTF-8 writes as 0xC3 then 0x80..0xBF: the ASCII letter each folds to, or
-// 0 for a sign or a letter with no one-letter equivalent, which is dropped.
-constexpr char kLatin1Fold[65] =
-    "aaaaaa\0ceeeeiiiidnooooo\0ouuuuy\0\0aaaaaa\0ceeeeiiiidnooooo\0ouuuuy\0y";
-
-// Writes `name` as lower-case ASCII letters and digits at `out` and returns the end. Everything
-// else is dropped: spaces, full stops, hyphens and any letter outside Latin-1.
-char* write_folded(char* out, std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (c >= 'A' && c <= 'Z') {
-      *out++ = static_cast<char>(c - 'A' + 'a');
-    } else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-      *out++ = static_cast<char>(c);
-    } else if (c == 0xC3 && i + 1 < name.size()) {
-      const auto next = static_cast<unsigned char>(name[i + 1]);
-      if (next >= 0x80 && next <= 0xBF) {
-        ++i;
-        if (const char folded = kLatin1Fold[next - 0x80]) *out++ = folded;
-      }
-    }
-  }
-  return out;
-}
 
 char* write_initial(char* out, std::string_view name) {
   char folded[64];

@@ -60,7 +60,7 @@ std::uint64_t read_item(const simdjson::dom::array& row, std::size_t index, std:
 
 // Single years from five-year (or any) groups: a closed group is spread evenly over its years,
 // the open last group geometrically up to kOldestAge.
-AliasTable read_ages(simdjson::dom::element section) {
+std::vector<std::uint64_t> read_age_weights(simdjson::dom::element section) {
   std::array<std::uint8_t, kOldestAge + 1> group_by_age{};
   std::vector<std::uint32_t> starts;
   const auto rows = read_age_groups(section, "groups", group_by_age, starts);
@@ -85,7 +85,7 @@ AliasTable read_ages(simdjson::dom::element section) {
       weights.push_back(persons[group] * open_shape[age - starts[group]] / open_total);
     }
   }
-  return make_table(weights);
+  return weights;
 }
 
 std::array<SexShare, kOldestAge + 1> read_sex_ratio(simdjson::dom::element section) {
@@ -223,7 +223,8 @@ CensusFigures parse_census_figures(std::string_view padded_text, const Preferenc
                       [&](std::size_t index, simdjson::dom::element value) {
                         switch (index) {
                           case 0:
-                            figures.age = read_ages(value);
+                            figures.age_weights = read_age_weights(value);
+                            figures.age = make_table(figures.age_weights);
                             break;
                           case 1:
                             figures.sex_by_age = read_sex_ratio(value);

@@ -30,6 +30,7 @@ struct SuffixRule {
 
 struct CensusFigures {
   AliasTable age;  // outcome i is the age kYoungestAge + i
+  std::vector<std::uint64_t> age_weights;  // the weights behind `age`, for narrower age ranges
   std::array<SexShare, kOldestAge + 1> sex_by_age{};
   std::array<std::uint8_t, kOldestAge + 1> marital_group_by_age{};
   // [group][male]: outcomes are indices into preference().civil_status.

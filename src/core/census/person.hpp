@@ -37,13 +37,17 @@ struct CensusPerson {
 // 365 or 366 days that give that exact age on as_of), the sex (sex ratio at that age), the first
 // name, the last name, the middle name (drawn again while it equals the last name) and, for a
 // man, the suffix (one more word). as_of.year must be 1970..9999, as today_utc() guarantees.
+//
+// `ages` draws the age less `youngest`: census_figures().age and kYoungestAge for every adult,
+// or a table over a narrower range of the same weights.
 template <class R>
-CensusPerson draw_census_person(R& rng, CivilDate as_of) {
+CensusPerson draw_census_person(R& rng, CivilDate as_of, const AliasTable& ages,
+                                std::uint32_t youngest) {
   const CensusFigures& figures = census_figures();
   const CensusNames& names = census_names();
 
   CensusPerson person;
-  person.age = kYoungestAge + static_cast<std::uint32_t>(figures.age.sample(rng));
+  person.age = youngest + static_cast<std::uint32_t>(ages.sample(rng));
   const BirthWindow window = birth_window(as_of, person.age);
   person.birth_date =
       date_in_window(window, static_cast<std::uint32_t>(rng.uniform_index(window.days)));
@@ -78,6 +82,11 @@ CensusPerson draw_census_person(R& rng, CivilDate as_of) {
   }
   person.suffix = figures.suffixes[person.suffix_index];
   return person;
+}
+
+template <class R>
+CensusPerson draw_census_person(R& rng, CivilDate as_of) {
+  return draw_census_person(rng, as_of, census_figures().age, kYoungestAge);
 }
 
 }  // namespace tarvo::census

@@ -109,7 +109,10 @@ std::optional<std::uint32_t> census_figure(std::optional<std::string_view> statu
   return static_cast<std::uint32_t>(value);
 }
 
-CensusPlaces::CensusPlaces(const AddressData& data, const ZipOverrides& zips) : data_(&data) {
+CensusPlaces::CensusPlaces(const AddressData& data, const ZipOverrides& zips)
+    : data_(&data),
+      lists_(std::make_unique<const PlaceLists>(data.region_count(), data.province_count(),
+                                                data.city_count(), data.barangay_count())) {
   parents_.resize(data.city_count());
   for (std::uint32_t r = 0; r < data.region_count(); ++r) {
     const detail::IndexRange provinces = data.region_records()[r].provinces;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,9 @@ class CensusPlaces {
   }
 
   const AddressData* data_;
+  // Its own lists: the ZIP codes differ from the documents', so their texts must not be shared
+  // with an official address's.
+  std::unique_ptr<const PlaceLists> lists_;
   AliasTable table_;
   std::vector<Place> places_;     // per barangay of data_
   std::vector<Parents> parents_;  // per city of data_
@@ -98,6 +102,7 @@ std::optional<Address> CensusPlaces::draw(R& rng) const {
   address.province_index = up.province;
   address.city_index = place.city;
   address.barangay_index = barangay;
+  address.lists = lists_.get();
   return address;
 }
 

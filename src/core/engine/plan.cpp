@@ -1,19 +1,137 @@
-// src/core/engine/plan.cpp: reading a data set's columns, and deriving its key and streams.
+// src/core/engine/plan.cpp: reading a data set's columns and options, and deriving its key and streams.
 #include "engine/plan.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
 
-#include "kinds/registry.hpp"
+#include "kinds/fields.hpp"
 #include "kinds/strict_parse.hpp"
+#include "unique/capacity.hpp"
 
 namespace tarvo {
+namespace {
+
+constexpr double kTwoTo53 = 9007199254740992.0;
+
+constexpr ColumnOption kOptions[] = {
+    {"nulls", "P",
+     "the share of cells that are null (0 to 1), decided by a stream of the column's own, so "
+     "the other cells keep the values they have without nulls"},
+};
+
+// The kind and its options: "email;nulls=0.1" splits at the first ';' that no backslash
+// escapes; options are name=value pairs separated the same way.
+struct ColumnText {
+  std::string_view kind;
+  std::vector<std::string_view> options;
+};
+
+ColumnText split_column_text(std::string_view text) {
+  ColumnText parts;
+  std::size_t start = 0;
+  bool in_kind = true;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (i < text.size() && text[i] != ';') continue;
+    const std::string_view part = text.substr(start, i - start);
+    if (in_kind) {
+      parts.kind = part;
+      in_kind = false;
+    } else {
+      parts.options.push_back(part);
+    }
+    start = i + 1;
+  }
+  return parts;
+}
+
+[[noreturn]] void fail_column(std::string_view name, std::string_view reason) {
+  std::string message = "column '";
+  message.append(name).append("': ").append(reason);
+  throw SpecError(message);
+}
+
+void read_option(PlannedColumn& column, std::string_view option) {
+  const std::size_t equals = option.find('=');
+  const std::string_view key = option.substr(0, equals);
+  const std::string_view value =
+      equals == std::string_view::npos ? std::string_view{} : option.substr(equals + 1);
+  if (key == "nulls") {
+    const auto share = read_number<double>(value);
+    if (equals == std::string_view::npos || !share || !(*share >= 0 && *share <= 1)) {
+      fail_column(column.name, "nulls must be a share from 0 to 1, not " + quoted(value));
+    }
+    column.nulls = *share;
+    column.null_below = static_cast<std::uint64_t>(std::llround(*share * kTwoTo53));
+    return;
+  }
+  if (option.empty()) fail_column(column.name, "an empty option after ';'");
+  std::string names;
+  for (const ColumnOption& known : kOptions) names.append(names.empty() ? "" : ", ").append(known.name);
+  fail_column(column.name, "unknown option " + quoted(key) + " (the options are: " + names + ")");
+}
+
+// Resolves columns on first request, so that a column reading another (a template) finds it
+// resolved whatever their order, and a ring of such columns is caught rather than followed.
+class Resolver final : public ColumnLookup {
+ public:
+  Resolver(Plan& plan, std::vector<std::string_view> kinds)
+      : plan_(plan), kinds_(std::move(kinds)), state_(kinds_.size(), State::Open) {}
+
+  const PlannedColumn* column(std::string_view name) const override {
+    for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
+      if (plan_.columns[i].name == name) {
+        resolve(i);
+        return &plan_.columns[i];
+      }
+    }
+    return nullptr;
+  }
+
+  void resolve(std::size_t i) const {
+    if (state_[i] == State::Done) return;
+    PlannedColumn& column = plan_.columns[i];
+    if (state_[i] == State::Busy) {
+      std::string ring;
+      for (std::size_t k : path_) ring.append(plan_.columns[k].name).append(" -> ");
+      fail_column(column.name, "its value depends on itself: " + ring + column.name);
+    }
+    state_[i] = State::Busy;
+    path_.push_back(i);
+    try {
+      column.drawer =
+          resolve_strict(kinds_[i], *plan_.profile, plan_.as_of, this, column.stream);
+    } catch (const SpecError& e) {
+      // A nested column's error already names its column.
+      if (std::string_view(e.what()).starts_with("column '")) throw;
+      fail_column(column.name, e.what());
+    }
+    path_.pop_back();
+    state_[i] = State::Done;
+  }
+
+ private:
+  enum class State : std::uint8_t { Open, Busy, Done };
+  Plan& plan_;
+  std::vector<std::string_view> kinds_;
+  mutable std::vector<State> state_;
+  mutable std::vector<std::size_t> path_;
+};
+
+}  // namespace
+
+std::span<const ColumnOption> column_options() { return kOptions; }
 
 PhiloxKey key_from_seed(std::uint64_t seed_low, std::uint64_t seed_high) noexcept {
   const PhiloxBlock block = philox4x64_10({0x7461727661736565u, 0, 0, 0}, {seed_low, seed_high});
   return {block[0], block[1]};
 }
 
-std::uint64_t column_stream(std::string_view name, std::string_view spec) noexcept {
+std::uint64_t column_stream(std::string_view name, std::string_view kind_text) noexcept {
   std::uint64_t hash = 0xCBF29CE484222325u;
   auto mix = [&](unsigned char byte) {
     hash ^= byte;
@@ -21,39 +139,65 @@ std::uint64_t column_stream(std::string_view name, std::string_view spec) noexce
   };
   for (char c : name) mix(static_cast<unsigned char>(c));
   mix(0);
-  for (char c : spec) mix(static_cast<unsigned char>(c));
+  for (char c : kind_text) mix(static_cast<unsigned char>(c));
   return hash | (std::uint64_t{1} << 63);
 }
 
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of,
-               Profile profile, std::span<const std::string> unique) {
-  Plan plan{key_from_seed(seed_low, seed_high), as_of, profile, {}, false, false};
+               std::shared_ptr<const Profile> profile, std::span<const std::string> unique) {
+  Plan plan{key_from_seed(seed_low, seed_high), as_of, std::move(profile), {}, kReadsNothing};
   plan.columns.reserve(columns.size());
-  for (const auto& [name, spec] : columns) {
-    ColumnKind kind;
-    try {
-      kind = parse_strict_kind(spec);
-    } catch (const SpecError& e) {
-      throw SpecError("column '" + name + "': " + e.what());
-    }
-    const KindInfo* info = find_kind(spec.substr(0, spec.find(':')));
-    plan.needs_person = plan.needs_person || info->uses_person;
-    plan.needs_address = plan.needs_address || info->uses_address;
-    plan.columns.push_back({name, spec, std::move(kind), column_stream(name, spec), nullptr});
+  std::vector<std::string_view> kinds;
+  for (const auto& [name, text] : columns) {
+    PlannedColumn column{name, text, "", 0, nullptr};
+    const ColumnText parts = split_column_text(column.text);
+    column.kind_text.assign(parts.kind);
+    column.stream = column_stream(name, parts.kind);
+    for (std::string_view option : parts.options) read_option(column, option);
+    plan.columns.push_back(std::move(column));
   }
+  // The kind texts are views of the columns' own, which no longer move.
+  for (const PlannedColumn& column : plan.columns) kinds.push_back(column.kind_text);
+  Resolver resolver(plan, std::move(kinds));
+  for (std::size_t i = 0; i < plan.columns.size(); ++i) resolver.resolve(i);
+
   for (const std::string& name : unique) {
     auto found = std::find_if(plan.columns.begin(), plan.columns.end(),
                               [&](const PlannedColumn& column) { return column.name == name; });
     if (found == plan.columns.end()) {
       throw SpecError("unique: there is no column '" + name + "'");
     }
-    if (!found->unique) {
-      found->unique = std::make_shared<const UniqueColumn>(name, found->kind.kind, profile,
-                                                           plan.key, found->stream);
+    if (found->unique) continue;
+    const PhiloxBlock keys = philox4x64_10({found->stream, 0, 0x756E69717565u, 0}, plan.key);
+    auto form = found->drawer->unique_form(UniqueKeys{keys});
+    if (!form) {
+      std::string kinds_list;
+      for (const KindDescriptor& kind : kind_registry()) {
+        if (!kind.can_be_unique) continue;
+        if (!kinds_list.empty()) kinds_list.append(", ");
+        kinds_list.append(kind.name);
+      }
+      fail_column(name, "cannot be unique; unique columns are " + kinds_list);
     }
+    found->drawer = std::move(form->drawer);
+    found->capacity = form->capacity;
+    found->unique = true;
   }
+  for (const PlannedColumn& column : plan.columns) plan.reads |= column.drawer->traits().reads;
   return plan;
+}
+
+void check_rows(const Plan& plan, std::uint64_t rows_end) {
+  for (const PlannedColumn& column : plan.columns) {
+    if (column.unique) {
+      if (const auto error =
+              unique::capacity_error(column.name, column.kind_text, column.capacity, rows_end)) {
+        throw SpecError(*error);
+      }
+    }
+    if (const auto error = column.drawer->rows_error(rows_end)) fail_column(column.name, *error);
+  }
 }
 
 }  // namespace tarvo

@@ -1,4 +1,4 @@
-// src/core/engine/plan.hpp: a seeded data set's columns, key and date, read once and then shared.
+// src/core/engine/plan.hpp: a seeded data set's columns, key and date, resolved once and then shared.
 #pragma once
 
 #include <cstdint>
@@ -8,40 +8,56 @@
 #include <utility>
 #include <vector>
 
-#include "engine/unique_column.hpp"
-#include "kinds/column_kind.hpp"
+#include "engine/drawer.hpp"
+#include "engine/profile.hpp"
 #include "providers/clock.hpp"
 #include "random/philox.hpp"
 
 namespace tarvo {
 
-enum class Profile : std::uint8_t {
-  Census,   // people and places as the Philippines has them
-  Uniform,  // every list entry equally likely, as Dummy draws
-};
-
-// The streams of a row that are not a column's. Column streams have the top bit set, so the
-// two sets never meet.
-inline constexpr std::uint64_t kPersonStream = 1;
-inline constexpr std::uint64_t kAddressStream = 2;
+// The fourth counter word of a column's null stream: its blocks are {row, b, stream, 1}, apart
+// from the column's value stream {row, b, stream, 0}, so whether a cell is null never moves
+// the values of the cells that are not.
+inline constexpr std::uint64_t kNullLane = 1;
 
 struct PlannedColumn {
   std::string name;
-  std::string spec;
-  ColumnKind kind;
-  std::uint64_t stream;  // column_stream(name, spec)
-  std::shared_ptr<const UniqueColumn> unique;  // set when no two rows may share a value
+  std::string text;       // as written: the kind, then its options after ';'
+  std::string kind_text;  // the kind alone, which keys the stream
+  std::uint64_t stream;   // column_stream(name, kind_text)
+  std::shared_ptr<const Drawer> drawer;  // the unique form, for a unique column
+  // A cell is null when the top 53 bits of the first word of its null block are below this:
+  // 0 for a column without nulls, 2^53 for one that is always null.
+  std::uint64_t null_below = 0;
+  double nulls = 0;
+  bool unique = false;
+  std::uint64_t capacity = 0;  // of a unique column: rows below it never repeat a value
+
+  ValueType type() const { return drawer->traits().type; }
+  bool nullable() const { return null_below != 0; }
+  bool is_null(std::uint64_t first_word) const { return (first_word >> 11) < null_below; }
 };
 
 // Immutable once made, so any number of threads may draw from one plan at once.
 struct Plan {
   PhiloxKey key;
   CivilDate as_of;
-  Profile profile;
+  std::shared_ptr<const Profile> profile;
   std::vector<PlannedColumn> columns;
-  bool needs_person = false;
-  bool needs_address = false;
+  std::uint8_t reads = kReadsNothing;  // what the columns read, together
+
+  bool needs_person() const { return (reads & kReadsPerson) != 0; }
+  bool needs_address() const { return (reads & kReadsPlace) != 0; }
 };
+
+// An option any column may take after its kind ("email;nulls=0.1"). None of them changes the
+// values the column draws, so none enters the column's stream.
+struct ColumnOption {
+  std::string_view name;
+  std::string_view value;  // the grammar of its value
+  std::string_view description;
+};
+std::span<const ColumnOption> column_options();
 
 // The Philox key of a seed (taken modulo 2^128 by the caller): the first two words of
 // Philox4x64-10 at counter {0x7461727661736565 ("tarvasee"), 0, 0, 0} under the key
@@ -51,14 +67,18 @@ PhiloxKey key_from_seed(std::uint64_t seed_low, std::uint64_t seed_high) noexcep
 
 // FNV-1a (64-bit) of the column's name, a zero byte and its kind text, with the top bit set: the
 // column's values depend on what it is called and what it draws, and on nothing else in the data
-// set.
-std::uint64_t column_stream(std::string_view name, std::string_view spec) noexcept;
+// set (its options, such as nulls, included).
+std::uint64_t column_stream(std::string_view name, std::string_view kind_text) noexcept;
 
-// Reads every kind strictly; a SpecError names the column ("column 'n': ..."). Names must be
-// unique (the caller's dict guarantees it); `unique` names the columns whose values must never
-// repeat.
+// Reads every column strictly (its kind and options, "kind;nulls=0.1"); a SpecError names the
+// column ("column 'n': ..."). Names must be unique (the caller's dict guarantees it); `unique`
+// names the columns whose values must never repeat.
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
-               std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of, Profile profile,
-               std::span<const std::string> unique = {});
+               std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of,
+               std::shared_ptr<const Profile> profile, std::span<const std::string> unique = {});
+
+// Throws SpecError when a column cannot give rows below `rows_end`: a unique column with fewer
+// values, or a kind whose values run out (row numbers past 2^63 - 1).
+void check_rows(const Plan& plan, std::uint64_t rows_end);
 
 }  // namespace tarvo

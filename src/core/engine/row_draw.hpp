@@ -2,11 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
+#include "engine/drawer.hpp"
 #include "engine/plan.hpp"
 #include "engine/sink.hpp"
-#include "kinds/column_kind.hpp"
 
 namespace tarvo {
 
@@ -17,6 +18,7 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
 
 // Dummy's rows: the calling thread's generator draws, for every row, a person, then a place,
 // then each cell in column order, and birth dates count from today's UTC date.
-void draw_thread_rows(std::span<const ColumnKind> columns, std::uint64_t count, Sink& sink);
+void draw_thread_rows(std::span<const std::shared_ptr<const Drawer>> columns, std::uint64_t count,
+                      Sink& sink);
 
 }  // namespace tarvo

@@ -37,12 +37,16 @@ std::vector<std::string_view> closest_kinds(std::string_view name) {
     std::size_t distance;
     std::string_view name;
   };
-  // A third of the length, at least 2: "nme" finds "name"-like kinds, "x" finds nothing.
+  // A third of the length, at least 2: "nme" finds "name"-like kinds, "x" finds nothing. A name
+  // of three or more letters inside a kind's ("birth", "time") counts as a near miss too.
   const std::size_t limit = std::max<std::size_t>(2, name.size() / 3);
   std::vector<Candidate> candidates;
-  for (const KindInfo& info : kind_registry()) {
-    const std::size_t distance = edit_distance(name, info.name);
-    if (distance <= limit && distance < info.name.size()) candidates.push_back({distance, info.name});
+  for (const KindDescriptor& kind : kind_registry()) {
+    std::size_t distance = edit_distance(name, kind.name);
+    if (name.size() >= 3 && kind.name.find(name) != std::string_view::npos) {
+      distance = std::min(distance, limit);
+    }
+    if (distance <= limit && distance < kind.name.size()) candidates.push_back({distance, kind.name});
   }
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const Candidate& x, const Candidate& y) { return x.distance < y.distance; });

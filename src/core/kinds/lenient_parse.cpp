@@ -6,10 +6,11 @@
 #include <optional>
 #include <utility>
 
-namespace tarvo {
-namespace {
+#include "kinds/registry.hpp"
 
-std::vector<std::string_view> split(std::string_view text, char separator) {
+namespace tarvo {
+
+std::vector<std::string_view> split_lenient(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
   for (;;) {
     const std::size_t at = text.find(separator);
@@ -18,6 +19,8 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     text.remove_prefix(at + 1);
   }
 }
+
+namespace {
 
 bool all_digits(std::string_view text) {
   if (text.empty()) return false;
@@ -38,7 +41,9 @@ std::optional<std::uint64_t> read_magnitude(std::string_view digits, std::uint64
   return value;
 }
 
-std::optional<std::int32_t> read_i32(std::string_view text) {
+}  // namespace
+
+std::optional<std::int32_t> lenient_i32(std::string_view text) {
   bool negative = false;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
     negative = text[0] == '-';
@@ -50,12 +55,14 @@ std::optional<std::int32_t> read_i32(std::string_view text) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-std::optional<std::uint32_t> read_u32(std::string_view text) {
+std::optional<std::uint32_t> lenient_u32(std::string_view text) {
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
   const auto magnitude = read_magnitude(text, 4294967295u);
   if (!magnitude) return std::nullopt;
   return static_cast<std::uint32_t>(*magnitude);
 }
+
+namespace {
 
 bool equals_ignoring_case(std::string_view text, std::string_view lower_word) {
   if (text.size() != lower_word.size()) return false;
@@ -70,7 +77,9 @@ bool equals_ignoring_case(std::string_view text, std::string_view lower_word) {
 // Decimal floating-point text: [sign] digits [. digits] [e [sign] digits] with at least one
 // digit before the exponent, or inf / infinity / nan in any case. The grammar is checked here;
 // strtod then gives the correctly rounded value (an infinity past the double range).
-std::optional<double> read_double(std::string_view text) {
+}  // namespace
+
+std::optional<double> lenient_double(std::string_view text) {
   std::string_view body = text;
   if (!body.empty() && (body[0] == '+' || body[0] == '-')) body.remove_prefix(1);
   if (equals_ignoring_case(body, "inf") || equals_ignoring_case(body, "infinity") ||
@@ -98,9 +107,7 @@ std::optional<double> read_double(std::string_view text) {
   return std::strtod(copy.c_str(), nullptr);
 }
 
-bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
+namespace {
 
 // Decodes one UTF-8 code point at `i` (input is valid UTF-8: it came from a Python str).
 char32_t decode_at(std::string_view text, std::size_t i, std::size_t& length) {
@@ -137,34 +144,32 @@ std::string_view trim_white_space(std::string_view text) {
   return text;
 }
 
-ColumnKind parse_column_kind(std::string_view spec) {
-  ColumnKind column;
-  if (starts_with(spec, "int:")) {
-    column.kind = Kind::Int;
-    column.narrow_int = true;
-    const auto fields = split(spec, ':');
-    if (fields.size() > 1) column.int_low = read_i32(fields[1]).value_or(0);
-    if (fields.size() > 2) column.int_high = read_i32(fields[2]).value_or(100);
-  } else if (starts_with(spec, "float:")) {
-    column.kind = Kind::Float;
-    const auto fields = split(spec, ':');
-    if (fields.size() > 1) column.float_min = read_double(fields[1]).value_or(0.0);
-    if (fields.size() > 2) column.float_max = read_double(fields[2]).value_or(1.0);
-    if (fields.size() > 3) {
-      if (const auto places = read_u32(fields[3])) {
-        column.float_multiplier = std::pow(10.0, static_cast<double>(static_cast<std::int32_t>(*places)));
-      }
-    }
-  } else if (starts_with(spec, "choice:") || starts_with(spec, "list:")) {
-    column.kind = Kind::Choice;
-    for (std::string_view option : split(spec.substr(spec.find(':') + 1), ',')) {
-      column.options.emplace_back(trim_white_space(option));
-    }
-  } else if (const KindInfo* info = find_kind(spec);
-             info != nullptr && info->in_dummy && info->parameters.empty()) {
-    column.kind = info->kind;
+std::shared_ptr<const Drawer> resolve_lenient(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const KindDescriptor* kind = find_kind(text.substr(0, colon));
+  // A kind with parameters is matched by its prefix and a colon, a plain one by its whole text.
+  const bool matches = kind != nullptr && kind->in_dummy() &&
+                       (colon == std::string_view::npos) == kind->parameters.empty();
+  return matches ? kind->lenient(text) : unknown_kind_drawer();
+}
+
+namespace {
+
+// A kind Dummy does not know: a null cell, and no words drawn.
+class UnknownDrawer final : public DrawerOf<UnknownDrawer> {
+ public:
+  UnknownDrawer() : DrawerOf({ValueType::Text, kReadsNothing, false, 0}) {}
+  template <class R>
+  void cell(R&, const RowView&, Sink& sink) const {
+    sink.null();
   }
-  return column;
+};
+
+}  // namespace
+
+std::shared_ptr<const Drawer> unknown_kind_drawer() {
+  static const std::shared_ptr<const Drawer> drawer = std::make_shared<const UnknownDrawer>();
+  return drawer;
 }
 
 }  // namespace tarvo

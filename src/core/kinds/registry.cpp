@@ -1,83 +1,59 @@
-// src/core/kinds/registry.cpp: the table of column kinds. A new kind is one row here plus its draw.
+// src/core/kinds/registry.cpp: the table of kind families. A new family is one file and one line here.
 #include "kinds/registry.hpp"
 
 #include <array>
+#include <vector>
 
 namespace tarvo {
+
+// Each family's file (kinds/families/) lists its kinds with their parsers and drawers.
+std::span<const KindDescriptor> number_kinds();
+std::span<const KindDescriptor> choice_kinds();
+std::span<const KindDescriptor> uuid_kinds();
+std::span<const KindDescriptor> name_kinds();
+std::span<const KindDescriptor> email_kinds();
+std::span<const KindDescriptor> life_kinds();
+std::span<const KindDescriptor> trait_kinds();
+std::span<const KindDescriptor> utility_kinds();
+std::span<const KindDescriptor> contact_kinds();
+std::span<const KindDescriptor> government_kinds();
+std::span<const KindDescriptor> place_kinds();
+std::span<const KindDescriptor> row_kinds();
+std::span<const KindDescriptor> bool_kinds();
+std::span<const KindDescriptor> money_kinds();
+std::span<const KindDescriptor> date_kinds();
+std::span<const KindDescriptor> pattern_kinds();
+std::span<const KindDescriptor> template_kinds();
+
 namespace {
 
-using enum ValueType;
+using Family = std::span<const KindDescriptor> (*)();
 
-constexpr bool P = true;   // uses the row's person
-constexpr bool A = true;   // uses the row's place
-constexpr bool D = true;   // matched by Dummy.seed too
-constexpr bool _ = false;
-
-// clang-format off
-constexpr std::array kKinds = std::to_array<KindInfo>({
-  //name               kind                    type     parameters               description                                                            dummy person place alias
-  {"int",              Kind::Int,              Int64,   ":LOW:HIGH",             "whole number from LOW to HIGH inclusive (defaults 0 and 100)",        D, _, _, ""},
-  {"float",            Kind::Float,            Float64, ":MIN:MAX:PLACES",       "number drawn from [MIN, MAX), rounded to PLACES decimals (defaults 0, 1, 2)", D, _, _, ""},
-  {"choice",           Kind::Choice,           Text,    ":A,B,...",              "one of the options, trimmed",                                         D, _, _, ""},
-  {"list",             Kind::Choice,           Text,    ":A,B,...",              "one of the options, trimmed",                                         D, _, _, "choice"},
-  {"uuid",             Kind::Uuid,             Text,    "",                      "random version-4 UUID",                                               D, _, _, ""},
-  {"id",               Kind::Uuid,             Text,    "",                      "random version-4 UUID",                                               D, _, _, "uuid"},
-  {"gender",           Kind::Gender,           Text,    "",                      "Male or Female",                                                      D, P, _, ""},
-  {"first_name",       Kind::FirstName,        Text,    "",                      "first name matching the gender",                                      D, P, _, ""},
-  {"middle_name",      Kind::MiddleName,       Text,    "",                      "middle name: a surname, the mother's maiden name",                    _, P, _, ""},
-  {"last_name",        Kind::LastName,         Text,    "",                      "surname",                                                             D, P, _, ""},
-  {"suffix",           Kind::Suffix,           Text,    "",                      "name suffix (Jr., Sr., III), mostly empty",                           _, P, _, ""},
-  {"full_name",        Kind::FullName,         Text,    "",                      "first name and surname",                                              D, P, _, ""},
-  {"email",            Kind::Email,            Text,    "",                      "e-mail address made from the row's names",                            D, P, _, ""},
-  {"birthdate",        Kind::Birthdate,        Date,    "",                      "birth date, YYYY-MM-DD",                                              D, P, _, ""},
-  {"age",              Kind::Age,              Int32,   "",                      "exact age in years on the data set's date",                           D, P, _, ""},
-  {"civil_status",     Kind::CivilStatus,      Text,    "",                      "civil status",                                                        D, P, _, ""},
-  {"blood_type",       Kind::BloodType,        Text,    "",                      "ABO and Rh blood type",                                               D, _, _, ""},
-  {"color",            Kind::Color,            Text,    "",                      "colour name",                                                         D, _, _, ""},
-  {"status",           Kind::Status,           Text,    "",                      "record status",                                                       D, _, _, ""},
-  {"phone_number",     Kind::PhoneNumber,      Text,    "",                      "mobile number",                                                       D, _, _, ""},
-  {"landline",         Kind::Landline,         Text,    "",                      "landline number with area code",                                      D, _, A, ""},
-  {"sss_number",       Kind::SssNumber,        Text,    "",                      "Social Security System number",                                       D, _, _, ""},
-  {"tin_number",       Kind::TinNumber,        Text,    "",                      "Taxpayer Identification Number",                                      D, _, _, ""},
-  {"philhealth_number",Kind::PhilhealthNumber, Text,    "",                      "PhilHealth identification number",                                    D, _, _, ""},
-  {"region",           Kind::Region,           Text,    "",                      "region",                                                              D, _, A, ""},
-  {"province",         Kind::Province,         Text,    "",                      "province",                                                            D, _, A, ""},
-  {"city_mun",         Kind::CityMun,          Text,    "",                      "city or municipality",                                                D, _, A, ""},
-  {"barangay",         Kind::Barangay,         Text,    "",                      "barangay",                                                            D, _, A, ""},
-  {"zip_code",         Kind::ZipCode,          Text,    "",                      "four-digit ZIP code, empty where unknown",                            D, _, A, ""},
-  {"address",          Kind::Address,          Address, "",                      "barangay, city, province, region and ZIP code together",              D, _, A, ""},
-  {"full_address",     Kind::FullAddress,      Text,    "",                      "the address on one line",                                             D, _, A, ""},
-});
-// clang-format on
+// In the order users see the kinds (`tarvo kinds`, the README).
+constexpr std::array<Family, 17> kFamilies = {
+    number_kinds,  choice_kinds,  uuid_kinds, name_kinds,       email_kinds, life_kinds,
+    trait_kinds,   utility_kinds, contact_kinds, government_kinds, place_kinds, row_kinds,
+    bool_kinds,    money_kinds,   date_kinds, pattern_kinds,    template_kinds,
+};
 
 }  // namespace
 
-std::span<const KindInfo> kind_registry() { return kKinds; }
+std::span<const KindDescriptor> kind_registry() {
+  static const std::vector<KindDescriptor> kinds = [] {
+    std::vector<KindDescriptor> all;
+    for (Family family : kFamilies) {
+      for (const KindDescriptor& kind : family()) all.push_back(kind);
+    }
+    return all;
+  }();
+  return kinds;
+}
 
-const KindInfo* find_kind(std::string_view name) {
-  for (const KindInfo& info : kKinds) {
-    if (info.name == name) return &info;
+const KindDescriptor* find_kind(std::string_view name) {
+  for (const KindDescriptor& kind : kind_registry()) {
+    if (kind.name == name) return &kind;
   }
   return nullptr;
-}
-
-ValueType kind_value_type(Kind kind) {
-  for (const KindInfo& info : kKinds) {
-    if (info.kind == kind) return info.type;
-  }
-  return Text;
-}
-
-std::string_view value_type_name(ValueType type) {
-  switch (type) {
-    case Int64: return "int";
-    case Int32: return "int";
-    case Float64: return "float";
-    case Text: return "str";
-    case Date: return "date";
-    case ValueType::Address: return "dict";
-  }
-  return "?";
 }
 
 }  // namespace tarvo

@@ -1,77 +1,69 @@
-// src/core/kinds/registry.hpp: every column kind, once: its name, value type, parameters and meaning.
+// src/core/kinds/registry.hpp: every column kind, once: its name, value type, parameters, meaning and drawers.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
+#include "engine/drawer.hpp"
+#include "kinds/value_type.hpp"
+#include "providers/clock.hpp"
+
 namespace tarvo {
 
-enum class Kind : std::uint8_t {
-  Unknown,
-  Int,
-  Float,
-  Choice,
-  Uuid,
-  Gender,
-  FirstName,
-  MiddleName,
-  LastName,
-  Suffix,
-  FullName,
-  Email,
-  Birthdate,
-  Age,
-  CivilStatus,
-  BloodType,
-  Color,
-  Status,
-  PhoneNumber,
-  Landline,
-  SssNumber,
-  TinNumber,
-  PhilhealthNumber,
-  Region,
-  Province,
-  CityMun,
-  Barangay,
-  ZipCode,
-  Address,
-  FullAddress,
+class Profile;
+class KindDescriptor;
+
+// What the other columns of a data set offer a kind that reads them (a template).
+class ColumnLookup {
+ public:
+  virtual ~ColumnLookup() = default;
+  // The column named `name`, resolved (and checked for cycles) on first request; nullptr when
+  // the data set has no such column. Throws SpecError for a cycle.
+  virtual const struct PlannedColumn* column(std::string_view name) const = 0;
 };
 
-// What a cell of the kind holds: a sink picks its column type from this (Arrow, databases), a
-// row of dicts holds the Python value the comment names.
-enum class ValueType : std::uint8_t {
-  Int64,    // int
-  Int32,    // int, small enough for 32 bits
-  Float64,  // float
-  Text,     // str
-  Date,     // str "YYYY-MM-DD" in rows, a calendar date in typed outputs
-  Address,  // dict of barangay, city, province, region, zip_code
+// What a kind is resolved against when a data set's plan is made.
+struct KindArgs {
+  std::string_view text;                      // the whole kind text, for messages
+  std::optional<std::string_view> parameters; // after the first ':', none when there is no ':'
+  const KindDescriptor& kind;                 // the entry matched (an alias's own)
+  const Profile& profile;
+  const ColumnLookup* columns;                // null outside a data set
+  std::uint64_t stream;                       // the column's stream, for kinds that derive others
+  CivilDate as_of;                            // the data set's date, for relative dates
 };
 
-struct KindInfo {
+// Resolves a kind's text for a data set: reads its parameters strictly and picks the drawer for
+// the profile. Throws SpecError with what is wrong (the caller adds the column's name).
+using StrictResolve = std::shared_ptr<const Drawer> (*)(const KindArgs& args);
+// Resolves a kind's text for Dummy, which never refuses one: a malformed parameter takes its
+// default. The drawer draws as the uniform profile does, with Dummy's own word use.
+using LenientResolve = std::shared_ptr<const Drawer> (*)(std::string_view text);
+
+// One kind as users write it. A family of related kinds (the person's names, the parts of an
+// address) lives in one file that lists its descriptors; registry.cpp lists the families.
+class KindDescriptor {
+ public:
   std::string_view name;        // the whole text, or the prefix before ':' of a parametric kind
-  Kind kind;
-  ValueType type;
   std::string_view parameters;  // "" for a plain kind, else the grammar after the name
   std::string_view description;
-  bool in_dummy;                // also matched by Dummy.seed (kinds added later are not)
-  bool uses_person;             // needs the row's person (names, gender, birth date)
-  bool uses_address;            // needs the row's place
+  ValueType type;
+  std::uint8_t reads;           // Reads: the row's person, place
+  bool can_be_unique;
   std::string_view alias_of;    // "" or the name of the kind this one is another name for
+  StrictResolve resolve;
+  LenientResolve lenient;       // Dummy's reading; nullptr for kinds Dummy does not know
+
+  bool in_dummy() const noexcept { return lenient != nullptr; }
 };
 
 // The one table of kinds, in the order they are listed to users.
-std::span<const KindInfo> kind_registry();
+std::span<const KindDescriptor> kind_registry();
 
 // The entry named exactly `name` (a plain kind, or a parametric kind's prefix), or nullptr.
-const KindInfo* find_kind(std::string_view name);
-
-std::string_view value_type_name(ValueType type);
-
-// What a cell of `kind` holds (Text for Unknown, which no data set has).
-ValueType kind_value_type(Kind kind);
+const KindDescriptor* find_kind(std::string_view name);
 
 }  // namespace tarvo

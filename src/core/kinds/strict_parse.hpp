@@ -1,30 +1,26 @@
 // src/core/kinds/strict_parse.hpp: a data set's reading of kind texts, which refuses anything unclear.
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "kinds/column_kind.hpp"
+#include "kinds/registry.hpp"
+#include "kinds/spec_error.hpp"
 
 namespace tarvo {
 
-// Bad input from the caller (a kind, a parameter, a column option), as opposed to a Panic; the
-// binding raises it as ValueError with what() as the message.
-class SpecError : public std::invalid_argument {
- public:
-  using std::invalid_argument::invalid_argument;
-};
+// Resolves a kind's text (without column options) for a data set under `profile`: the kind is
+// matched exactly by its name (the text before the first ':'), and its own reader takes the
+// parameters. Throws SpecError quoting the text; for an unknown kind the message suggests the
+// closest ones. The caller adds the column's name.
+std::shared_ptr<const Drawer> resolve_strict(std::string_view text, const Profile& profile,
+                                             CivilDate as_of,
+                                             const ColumnLookup* columns = nullptr,
+                                             std::uint64_t stream = 0);
 
-// Reads `spec` as a data set does. Plain kinds match exactly; `int` and `float` alone mean their
-// defaults (0 to 100; 0 to 1 with 2 places); `int:LOW:HIGH` takes the whole signed 64-bit range;
-// `float:MIN:MAX[:PLACES]` needs finite MIN < MAX and PLACES 0 to 15; `choice:A,B,...` needs at
-// least one option and no empty one. Throws SpecError with a message that quotes `spec` and,
-// for an unknown kind, suggests the closest ones; the caller adds the column's name.
-ColumnKind parse_strict_kind(std::string_view spec);
-
-// Up to three kind names within a small edit distance of `name`, closest first.
+// Up to three kind names close to `name` (a small edit distance, or `name` inside them),
+// closest first.
 std::vector<std::string_view> closest_kinds(std::string_view name);
 
 }  // namespace tarvo

@@ -190,6 +190,8 @@ AddressData build_address_data(std::span<const std::string_view> padded_texts) {
     // A text that fails contributes nothing; the failure is deliberately silent.
     builder.append_text(parser, text);
   }
+  data.lists_ = std::make_unique<const PlaceLists>(data.region_count(), data.province_count(),
+                                                   data.city_count(), data.barangay_count());
   return data;
 }
 
@@ -243,6 +245,7 @@ std::optional<Address> generate_address(R& rng, const AddressData& data) {
   address.province_index = province_index;
   address.city_index = city_index;
   address.barangay_index = barangay_index;
+  address.lists = data.lists();
   return address;
 }
 

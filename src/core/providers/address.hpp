@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "random/counter_rng.hpp"
 #include "random.hpp"
+#include "text_list.hpp"
 
 namespace tarvo {
 
@@ -63,6 +65,16 @@ struct BarangayRecord {
 class AddressBuilder;
 
 }  // namespace detail
+
+// The lists an address's parts are entries of, by their indices (a ZIP code's by its barangay),
+// so a sink can convert each place's text once.
+struct PlaceLists {
+  PlaceLists(std::size_t regions, std::size_t provinces, std::size_t cities,
+             std::size_t barangays) noexcept
+      : region(regions), province(provinces), city(cities), barangay(barangays),
+        zip_code(barangays) {}
+  TextList region, province, city, barangay, zip_code;
+};
 
 // A read-only list of records of one level: the regions of the data set, or the children of one
 // record. Elements are light views (a pointer and an index) made on access.
@@ -135,8 +147,15 @@ class AddressData {
     return std::string_view(arena_.data() + ref.offset, ref.length);
   }
 
+  // The lists of the official names; set once the levels are complete, and kept at one address
+  // when the data set moves.
+  const PlaceLists* lists() const { return lists_.get(); }
+
  private:
   friend class detail::AddressBuilder;
+  friend AddressData build_address_data(std::span<const std::string_view> padded_texts);
+
+  std::unique_ptr<const PlaceLists> lists_;
 
   std::string arena_;
   std::vector<detail::RegionRecord> regions_;
@@ -230,6 +249,7 @@ const AddressData& address_regions();
 struct Address {
   std::string_view barangay, city, province, region, zip_code;
   std::uint32_t region_index = 0, province_index = 0, city_index = 0, barangay_index = 0;
+  const PlaceLists* lists = nullptr;  // the lists the texts above are entries of
 };
 
 // Draws region, province, city or municipality and barangay, each uniformly among the children

@@ -68,7 +68,7 @@ const Preference& preference() {
 }
 
 template <typename R>
-Person draw_person(R& rng, CivilDate today) {
+Person draw_person(R& rng, CivilDate today, std::uint32_t youngest, std::uint32_t oldest) {
   const FirstNames& first = first_names();
   const LastNames& last = last_names();
 
@@ -81,7 +81,7 @@ Person draw_person(R& rng, CivilDate today) {
   person.last_index = static_cast<std::uint32_t>(rng.uniform_index(last.surnames.size()));
   person.last_name = last.surnames[person.last_index];
 
-  const std::uint32_t age = rng.uniform_u32(18, 70);
+  const std::uint32_t age = rng.uniform_u32(youngest, oldest);
   const std::uint32_t month = rng.uniform_u32(1, 12);
   const std::uint32_t day = rng.uniform_u32(1, kMonthLength[month - 1]);
   // A birthday still to come this year means one more year back, so the drawn age is the age
@@ -155,8 +155,8 @@ template <typename R>
 std::string_view blood_type(R& rng) { return preference().blood_type[blood_type_index(rng)]; }
 
 // The lenient per-thread generator and the seeded per-cell one draw through the same code.
-template Person draw_person(Rng& rng, CivilDate today);
-template Person draw_person(CounterRng& rng, CivilDate today);
+template Person draw_person(Rng& rng, CivilDate today, std::uint32_t, std::uint32_t);
+template Person draw_person(CounterRng& rng, CivilDate today, std::uint32_t, std::uint32_t);
 template void email(Rng& rng, std::string_view first_name, std::string_view last_name, std::string& out);
 template void email(CounterRng& rng, std::string_view first_name, std::string_view last_name, std::string& out);
 template std::string email(Rng& rng, std::string_view first_name, std::string_view last_name);

@@ -65,8 +65,11 @@ struct Person {
 // 1..month length (February always 28). The birth year is today.year - age, one less when
 // (month, day) is still to come this year, so `age` is the person's age on `today`.
 // `today` comes from today_utc() in production.
+// With `youngest` and `oldest`, the age is drawn from that range instead (a data set's ages);
+// 18 and 70 draw exactly as above.
 template <typename R>
-Person draw_person(R& rng, CivilDate today);
+Person draw_person(R& rng, CivilDate today, std::uint32_t youngest = 18,
+                   std::uint32_t oldest = 70);
 
 // "First Last": exactly one space between, nothing else added. The first form replaces `out`
 // (reusing its capacity across rows).

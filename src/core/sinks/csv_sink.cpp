@@ -5,6 +5,8 @@
 namespace tarvo {
 namespace {
 
+// A null is an empty field, which every CSV reader (and PostgreSQL's COPY ... CSV) takes as
+// missing; an address is its JSON object, which DuckDB's and PostgreSQL's JSON functions read.
 class CsvSink final : public ByteSink {
  public:
   explicit CsvSink(std::size_t columns) : columns_(columns) {}
@@ -18,7 +20,7 @@ class CsvSink final : public ByteSink {
     if (columns_ == 1 && bytes.size() == line_start_) bytes.append("\"\"");
     bytes.push_back('\n');
   }
-  void null() override { field("None"); }
+  void null() override { separate(); }
   void integer(std::int64_t value) override {
     separate();
     append_int(bytes, value);
@@ -27,22 +29,18 @@ class CsvSink final : public ByteSink {
     separate();
     append_python_float(bytes, value);
   }
+  void boolean(bool value) override {
+    separate();
+    bytes.append(value ? "True" : "False");
+  }
+  void money(std::int64_t centavos) override {
+    separate();
+    append_money(bytes, centavos);
+  }
   void text(std::string_view value) override { field(value); }
   void address(const Address* a) override {
-    // str() of the row's dict, the text a dict value gets in Dummy.save's CSV.
     scratch_.clear();
-    const std::string_view parts[] = {a ? a->barangay : "", a ? a->city : "",
-                                      a ? a->province : "", a ? a->region : "",
-                                      a ? a->zip_code : ""};
-    static constexpr std::string_view kKeys[] = {"'barangay': ", "'city': ", "'province': ",
-                                                 "'region': ", "'zip_code': "};
-    scratch_.push_back('{');
-    for (std::size_t i = 0; i < 5; ++i) {
-      if (i > 0) scratch_.append(", ");
-      scratch_.append(kKeys[i]);
-      append_python_repr(scratch_, parts[i]);
-    }
-    scratch_.push_back('}');
+    append_address_json(scratch_, a);
     field(scratch_);
   }
 

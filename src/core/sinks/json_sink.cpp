@@ -38,6 +38,9 @@ class JsonSink final : public ByteSink {
   void null() override { key().append("null"); }
   void integer(std::int64_t value) override { append_int(key(), value); }
   void real(double value) override { append_python_float(key(), value); }
+  void boolean(bool value) override { key().append(value ? "true" : "false"); }
+  // A number with exactly two decimals, which JSON readers take as the decimal it is.
+  void money(std::int64_t centavos) override { append_money(key(), centavos); }
   void text(std::string_view value) override { append_json_string(key(), value, indented_); }
   void address(const Address* a) override {
     const std::string_view parts[] = {a ? a->barangay : "", a ? a->city : "",

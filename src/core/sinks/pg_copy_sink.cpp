@@ -1,4 +1,5 @@
-// src/core/sinks/pg_copy_sink.cpp: rows in PostgreSQL's binary COPY format, for bigint, integer, double precision, text, date and jsonb columns.
+// src/core/sinks/pg_copy_sink.cpp: rows in PostgreSQL's binary COPY format, in each value type's column type.
+#include <algorithm>
 #include <bit>
 #include <type_traits>
 
@@ -12,7 +13,10 @@ namespace {
 // checks lengths and copies; the price is that each value must be sent in exactly the column's
 // type, which the caller guarantees by creating (or checking) the table itself.
 constexpr std::int32_t kDaysFrom1970To2000 = 10957;  // PostgreSQL counts dates from 2000-01-01
+constexpr std::int64_t kSecondsFrom1970To2000 = 946'684'800;
+constexpr std::int64_t kMicroseconds = 1'000'000;  // timestamps and times are in microseconds
 constexpr char kJsonbVersion = 1;
+constexpr std::int16_t kNumericNegative = 0x4000;
 
 template <typename T>
 void append_big_endian(std::string& out, T value) {
@@ -27,7 +31,7 @@ void append_big_endian(std::string& out, T value) {
 class PgCopySink final : public ByteSink {
  public:
   explicit PgCopySink(const Plan& plan) {
-    for (const PlannedColumn& column : plan.columns) types_.push_back(kind_value_type(column.kind.kind));
+    for (const PlannedColumn& column : plan.columns) types_.push_back(column.type());
   }
 
   void begin_row() override {
@@ -51,6 +55,44 @@ class PgCopySink final : public ByteSink {
     ++column_;
     append_big_endian(bytes, std::int32_t{8});
     append_big_endian(bytes, std::bit_cast<std::int64_t>(value));
+  }
+  void boolean(bool value) override {
+    ++column_;
+    append_big_endian(bytes, std::int32_t{1});
+    bytes.push_back(value ? 1 : 0);
+  }
+  // numeric's binary form: base-10000 digits, most significant first, with the weight of the
+  // first (its power of 10000), the sign and the display scale; 12345.60 is the digits 1, 2345,
+  // 6000 with weight 1 and scale 2.
+  void money(std::int64_t centavos) override {
+    ++column_;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(centavos);
+    if (centavos < 0) magnitude = ~magnitude + 1;
+    std::int16_t digits[8];
+    int count = 0;
+    for (std::uint64_t pesos = magnitude / 100; pesos != 0; pesos /= 10000) {
+      digits[count++] = static_cast<std::int16_t>(pesos % 10000);
+    }
+    std::reverse(digits, digits + count);
+    const auto weight = static_cast<std::int16_t>(count - 1);
+    if (magnitude % 100 != 0) digits[count++] = static_cast<std::int16_t>(magnitude % 100 * 100);
+    while (count > 0 && digits[count - 1] == 0) --count;  // the canonical form has no trailing 0s
+    append_big_endian(bytes, static_cast<std::int32_t>(8 + 2 * count));
+    append_big_endian(bytes, static_cast<std::int16_t>(count));
+    append_big_endian(bytes, count == 0 ? std::int16_t{0} : weight);
+    append_big_endian(bytes, centavos < 0 ? kNumericNegative : std::int16_t{0});
+    append_big_endian(bytes, std::int16_t{2});
+    for (int i = 0; i < count; ++i) append_big_endian(bytes, digits[i]);
+  }
+  void timestamp(std::int64_t seconds, std::string_view) override {
+    ++column_;
+    append_big_endian(bytes, std::int32_t{8});
+    append_big_endian(bytes, (seconds - kSecondsFrom1970To2000) * kMicroseconds);
+  }
+  void time_of_day(std::int32_t seconds, std::string_view) override {
+    ++column_;
+    append_big_endian(bytes, std::int32_t{8});
+    append_big_endian(bytes, std::int64_t{seconds} * kMicroseconds);
   }
   void text(std::string_view value) override {
     ++column_;

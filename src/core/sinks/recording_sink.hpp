@@ -27,16 +27,36 @@ class RecordingSink final : public Sink {
     cell.real = value;
     cells_.push_back(cell);
   }
+  void boolean(bool value) override {
+    Cell cell{Type::Boolean};
+    cell.integer = value ? 1 : 0;
+    cells_.push_back(cell);
+  }
+  void money(std::int64_t centavos) override {
+    Cell cell{Type::Money};
+    cell.integer = centavos;
+    cells_.push_back(cell);
+  }
   void text(std::string_view value) override { cells_.push_back(keep(Type::Text, value)); }
-  void listed(TextList list, std::uint32_t index, std::string_view value) override {
+  void listed(const TextList& list, std::uint32_t index, std::string_view value) override {
     Cell cell = keep(Type::Listed, value);
-    cell.list = list;
+    cell.list = &list;
     cell.index = index;
     cells_.push_back(cell);
   }
   void date(std::int32_t days, std::string_view iso_text) override {
     Cell cell = keep(Type::Date, iso_text);
-    cell.days = days;
+    cell.integer = days;
+    cells_.push_back(cell);
+  }
+  void timestamp(std::int64_t seconds, std::string_view iso_text) override {
+    Cell cell = keep(Type::Timestamp, iso_text);
+    cell.integer = seconds;
+    cells_.push_back(cell);
+  }
+  void time_of_day(std::int32_t seconds, std::string_view text_form) override {
+    Cell cell = keep(Type::Time, text_form);
+    cell.integer = seconds;
     cells_.push_back(cell);
   }
   void address(const Address* address) override {
@@ -50,18 +70,20 @@ class RecordingSink final : public Sink {
   void replay(Sink& to) const;
 
  private:
-  enum class Type : std::uint8_t { BeginRow, EndRow, Null, Integer, Real, Text, Listed, Date, Address };
+  enum class Type : std::uint8_t {
+    BeginRow, EndRow, Null, Integer, Real, Boolean, Money, Text, Listed, Date, Timestamp, Time,
+    Address,
+  };
   static constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
 
   struct Cell {
     explicit Cell(Type kind) : type(kind) {}
     Type type;
-    TextList list{};
+    const TextList* list = nullptr;
     std::uint32_t index = 0;
     union {
-      std::int64_t integer = 0;
+      std::int64_t integer = 0;  // also a boolean, centavos, days and seconds
       double real;
-      std::int32_t days;
     };
     std::uint32_t offset = 0, length = 0;  // text in arena_
   };

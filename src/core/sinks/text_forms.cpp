@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "providers/address.hpp"
+
 namespace tarvo {
 
 void append_int(std::string& out, std::int64_t value) {
@@ -57,6 +59,22 @@ void append_python_float(std::string& out, double value) {
   } else {
     out.append(digits).append(static_cast<std::size_t>(point - count), '0').append(".0");
   }
+}
+
+void append_money(std::string& out, std::int64_t centavos) {
+  // Through the magnitude as unsigned, so the most negative sum does not overflow.
+  std::uint64_t magnitude = static_cast<std::uint64_t>(centavos);
+  if (centavos < 0) {
+    out.push_back('-');
+    magnitude = ~magnitude + 1;
+  }
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 100);
+  out.append(buffer, result.ptr);
+  const auto cents = static_cast<unsigned>(magnitude % 100);
+  out.push_back('.');
+  out.push_back(static_cast<char>('0' + cents / 10));
+  out.push_back(static_cast<char>('0' + cents % 10));
 }
 
 namespace {
@@ -142,6 +160,20 @@ void append_json_string(std::string& out, std::string_view text, bool ensure_asc
     }
   }
   out.push_back('"');
+}
+
+void append_address_json(std::string& out, const Address* a) {
+  static constexpr std::string_view kKeys[] = {"{\"barangay\": ", ", \"city\": ",
+                                               ", \"province\": ", ", \"region\": ",
+                                               ", \"zip_code\": "};
+  const std::string_view parts[] = {a ? a->barangay : "", a ? a->city : "",
+                                    a ? a->province : "", a ? a->region : "",
+                                    a ? a->zip_code : ""};
+  for (std::size_t i = 0; i < 5; ++i) {
+    out.append(kKeys[i]);
+    append_json_string(out, parts[i], false);
+  }
+  out.push_back('}');
 }
 
 namespace {

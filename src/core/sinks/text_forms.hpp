@@ -23,6 +23,15 @@ void append_python_repr(std::string& out, std::string_view text);
 // characters, the quote and the backslash are escaped and UTF-8 passes through.
 void append_json_string(std::string& out, std::string_view text, bool ensure_ascii);
 
+// A sum in centavos as pesos with exactly two decimals: "1234.50", "-0.05", "0.00" (what str()
+// gives for the Decimal a row holds).
+void append_money(std::string& out, std::int64_t centavos);
+
+// The address's five parts as a JSON object, keys in the order barangay, city, province,
+// region, zip_code, as json.dumps(address, ensure_ascii=False) writes it.
+struct Address;
+void append_address_json(std::string& out, const Address* address);
+
 // A CSV field as RFC 4180 readers expect, quoted only when it holds a comma, a double quote,
 // CR or LF (inner quotes doubled).
 void append_csv_field(std::string& out, std::string_view text);

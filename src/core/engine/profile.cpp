@@ -1,0 +1,206 @@
+// src/core/engine/profile.cpp: the census and uniform profiles' people and places.
+#include "engine/profile.hpp"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "census/figures.hpp"
+#include "census/names.hpp"
+#include "census/person.hpp"
+#include "census/places.hpp"
+#include "census/reading.hpp"
+#include "engine/calendar.hpp"
+#include "kinds/spec_error.hpp"
+#include "providers/personal.hpp"
+
+namespace tarvo {
+namespace {
+
+std::size_t longest(const std::vector<std::string>& list) {
+  std::size_t most = 0;
+  for (const std::string& entry : list) most = std::max(most, entry.size());
+  return most;
+}
+
+std::uint64_t person_stream_for(AgeRange ages, AgeRange defaults) {
+  if (ages == defaults) return kPersonStream;
+  // 256 + youngest * 2^16 + oldest * 2^32: never 1 or 2, and the top bit clear, apart from the
+  // columns' streams.
+  return 0x100u | (std::uint64_t{ages.youngest} << 16) | (std::uint64_t{ages.oldest} << 32);
+}
+
+struct UniformLists {
+  TextList male{first_names().male.size()};
+  TextList female{first_names().female.size()};
+  TextList surnames{last_names().surnames.size()};
+};
+
+const UniformLists& uniform_lists() {
+  static const UniformLists lists;
+  return lists;
+}
+
+struct CensusLists {
+  TextList male{census::census_names().male.names.size()};
+  TextList female{census::census_names().female.names.size()};
+  TextList surnames{census::census_names().surnames.names.size()};
+  TextList suffixes{census::census_figures().suffixes.size()};
+};
+
+const CensusLists& census_lists() {
+  static const CensusLists lists;
+  return lists;
+}
+
+class UniformProfile final : public Profile {
+ public:
+  explicit UniformProfile(AgeRange ages)
+      : Profile(ProfileId::Uniform, ages, default_ages(ProfileId::Uniform)) {}
+
+  bool person_takes_two_blocks() const noexcept override { return false; }
+
+  void draw_person(CounterRng& rng, CivilDate as_of, bool with_middle,
+                   RowPerson& row) const override {
+    uniform_row_person(tarvo::draw_person(rng, as_of, ages().youngest, ages().oldest), row);
+    if (with_middle) {  // the mother's surname, after everything Dummy's person draws
+      const LastNames& surnames = last_names();
+      row.middle_index = static_cast<std::uint32_t>(rng.uniform_index(surnames.surnames.size()));
+      row.middle_name = surnames.surnames[row.middle_index];
+    }
+  }
+
+  std::optional<Address> draw_address(CounterRng& rng) const override {
+    return generate_address(rng);
+  }
+
+  NameBounds name_bounds() const override {
+    static const NameBounds bounds{
+        std::max(longest(first_names().male), longest(first_names().female)),
+        longest(last_names().surnames), 0};
+    return bounds;
+  }
+};
+
+class CensusProfile final : public Profile {
+ public:
+  explicit CensusProfile(AgeRange ages)
+      : Profile(ProfileId::Census, ages, default_ages(ProfileId::Census)) {
+    const census::CensusFigures& figures = census::census_figures();
+    if (ages == default_ages(ProfileId::Census)) {
+      ages_ = &figures.age;
+      return;
+    }
+    const auto first = figures.age_weights.begin() + (ages.youngest - census::kYoungestAge);
+    const std::vector<std::uint64_t> weights(first, first + (ages.oldest - ages.youngest + 1));
+    narrowed_ = census::make_table(weights);
+    ages_ = &narrowed_;
+  }
+
+  bool person_takes_two_blocks() const noexcept override { return true; }
+
+  void draw_person(CounterRng& rng, CivilDate as_of, bool, RowPerson& row) const override {
+    const census::CensusPerson& person = row.census =
+        census::draw_census_person(rng, as_of, *ages_, ages().youngest);
+    row.is_census = true;
+    const CensusLists& lists = census_lists();
+    row.male = person.male;
+    row.gender = person.gender;
+    row.first_list = person.male ? &lists.male : &lists.female;
+    row.first_index = person.first_index;
+    row.first_name = person.first_name;
+    row.surname_list = &lists.surnames;
+    row.middle_index = person.middle_index;
+    row.middle_name = person.middle_name;
+    row.last_index = person.last_index;
+    row.last_name = person.last_name;
+    row.suffix_list = &lists.suffixes;
+    row.suffix_index = person.suffix_index;
+    row.suffix = person.suffix;
+    std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+              row.birthdate_text);
+    row.birth_days = days_from_civil(person.birth_date);
+    row.age = person.age;
+  }
+
+  std::optional<Address> draw_address(CounterRng& rng) const override {
+    return census::draw_census_address(rng);
+  }
+
+  NameBounds name_bounds() const override {
+    static const NameBounds bounds = [] {
+      const census::CensusNames& names = census::census_names();
+      return NameBounds{std::max(longest(names.male.names), longest(names.female.names)),
+                        longest(names.surnames.names), longest(census::census_figures().suffixes)};
+    }();
+    return bounds;
+  }
+
+ private:
+  const census::AliasTable* ages_ = nullptr;
+  census::AliasTable narrowed_;
+};
+
+std::string range_text(AgeRange ages) {
+  return std::to_string(ages.youngest) + " to " + std::to_string(ages.oldest);
+}
+
+}  // namespace
+
+Profile::Profile(ProfileId id, AgeRange ages, AgeRange defaults) noexcept
+    : id_(id), ages_(ages), person_stream_(person_stream_for(ages, defaults)) {}
+
+AgeRange default_ages(ProfileId id) noexcept {
+  return id == ProfileId::Census ? AgeRange{census::kYoungestAge, census::kOldestAge}
+                                 : AgeRange{18, 70};
+}
+
+std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional<AgeRange> ages) {
+  ProfileId id;
+  if (name == "census") {
+    id = ProfileId::Census;
+  } else if (name == "uniform") {
+    id = ProfileId::Uniform;
+  } else {
+    throw SpecError("profile must be 'census' or 'uniform', not '" + std::string(name) + "'");
+  }
+  // The census figures behind the ages start at 18; the uniform profile draws any age evenly.
+  const AgeRange widest = id == ProfileId::Census
+                              ? AgeRange{census::kYoungestAge, census::kOldestAge}
+                              : AgeRange{0, census::kOldestAge};
+  const AgeRange range = ages.value_or(default_ages(id));
+  if (range.youngest > range.oldest) {
+    throw SpecError("ages: the youngest age " + std::to_string(range.youngest) +
+                    " is above the oldest, " + std::to_string(range.oldest));
+  }
+  if (range.youngest < widest.youngest || range.oldest > widest.oldest) {
+    throw SpecError("ages: the " + std::string(name) + " profile draws ages " +
+                    range_text(widest) + ", not " + range_text(range));
+  }
+  if (id == ProfileId::Census) return std::make_shared<const CensusProfile>(range);
+  return std::make_shared<const UniformProfile>(range);
+}
+
+void uniform_row_person(const Person& person, RowPerson& row) {
+  const UniformLists& lists = uniform_lists();
+  row.male = person.male;
+  row.gender = person.gender;
+  row.first_list = person.male ? &lists.male : &lists.female;
+  row.first_index = person.first_index;
+  row.first_name = person.first_name;
+  row.surname_list = &lists.surnames;
+  row.last_index = person.last_index;
+  row.last_name = person.last_name;
+  std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+            row.birthdate_text);
+  row.birth_days = days_from_civil(person.birth);
+  row.age = person.age;
+}
+
+const TextList& gender_list() {
+  static const TextList list(2);
+  return list;
+}
+
+}  // namespace tarvo

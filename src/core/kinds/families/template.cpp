@@ -1,0 +1,283 @@
+// src/core/kinds/families/template.cpp: template: text made from other values of the same row.
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "engine/plan.hpp"
+#include "engine/text_sink.hpp"
+#include "kinds/fields.hpp"
+#include "kinds/strict_parse.hpp"
+#include "providers/ascii_fold.hpp"
+
+namespace tarvo {
+namespace {
+
+constexpr std::size_t kLongestText = 64 * 1024;
+
+enum class Filter : std::uint8_t { Lower, Upper, Title, Slug, Initial, Zfill };
+
+struct FilterStep {
+  Filter filter;
+  std::size_t width = 0;  // zfill's
+};
+
+// A field is a column of the data set, which it reads as that column draws it (null as
+// nothing), or a kind of its own, drawn from a stream of the template's.
+struct Field {
+  const PlannedColumn* column = nullptr;
+  std::shared_ptr<const Drawer> drawer;
+  std::uint64_t stream = 0;
+  std::vector<FilterStep> filters;
+};
+
+struct Piece {
+  std::string literal;
+  std::size_t field = 0;  // into the fields, for a piece with no literal
+};
+
+bool is_upper_latin1(unsigned char second) { return second >= 0x80 && second <= 0x9E && second != 0x97; }
+bool is_lower_latin1(unsigned char second) { return second >= 0xA0 && second <= 0xBE && second != 0xB7; }
+
+// Case mapping of ASCII and the Latin-1 letters (Ñ and ñ, É and é ...), whose UTF-8 forms
+// differ only in one bit of the second byte, so the text keeps its length.
+void change_case(std::string& text, bool upper, bool title) {
+  bool word_start = true;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool want_upper = title ? word_start : upper;
+    bool letter = false;
+    if (c >= 'a' && c <= 'z') {
+      letter = true;
+      if (want_upper) text[i] = static_cast<char>(c - 32);
+    } else if (c >= 'A' && c <= 'Z') {
+      letter = true;
+      if (!want_upper) text[i] = static_cast<char>(c + 32);
+    } else if (c == 0xC3 && i + 1 < text.size()) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      letter = is_upper_latin1(next) || is_lower_latin1(next);
+      if (want_upper && is_lower_latin1(next)) text[i + 1] = static_cast<char>(next - 0x20);
+      if (!want_upper && is_upper_latin1(next)) text[i + 1] = static_cast<char>(next + 0x20);
+      ++i;
+    } else if (c >= 0x80) {
+      letter = true;  // another script's letter: left as it is, and still inside a word
+    }
+    word_start = !letter && c != '\'';
+  }
+}
+
+// Lower-case ASCII letters and digits, accents folded, every other run as one '-'.
+void slug(std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  bool gap = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    char kept = 0;
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) kept = static_cast<char>(c);
+    else if (c >= 'A' && c <= 'Z') kept = static_cast<char>(c + 32);
+    else if (c == 0xC3 && i + 1 < text.size()) kept = latin1_fold(static_cast<unsigned char>(text[++i]));
+    if (kept == 0) {
+      gap = true;
+      continue;
+    }
+    if (gap && !out.empty()) out.push_back('-');
+    gap = false;
+    out.push_back(kept);
+  }
+  text.swap(out);
+}
+
+void apply(const FilterStep& step, std::string& text) {
+  switch (step.filter) {
+    case Filter::Lower: return change_case(text, false, false);
+    case Filter::Upper: return change_case(text, true, false);
+    case Filter::Title:
+      change_case(text, false, false);
+      return change_case(text, false, true);
+    case Filter::Slug: return slug(text);
+    case Filter::Initial: {
+      if (text.empty()) return;
+      const auto c = static_cast<unsigned char>(text[0]);
+      const std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+      text.resize(std::min(length, text.size()));
+      return;
+    }
+    case Filter::Zfill: {
+      const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+      if (text.size() < step.width) text.insert(sign, step.width - text.size(), '0');
+      return;
+    }
+  }
+}
+
+// The most bytes a field's text can take before its filters.
+std::size_t text_bound(const DrawerTraits& traits) {
+  switch (traits.type) {
+    case ValueType::Int64: return 20;
+    case ValueType::Int32: return 11;
+    case ValueType::Float64: return 24;
+    case ValueType::Bool: return 5;
+    case ValueType::Money: return 22;
+    case ValueType::Date: return 10;
+    case ValueType::Timestamp: return 25;
+    case ValueType::Time: return 8;
+    case ValueType::Text: return traits.longest_text;
+    case ValueType::Address: return 5 * traits.longest_text + 7;
+  }
+  return traits.longest_text;
+}
+
+class TemplateDrawer final : public DrawerOf<TemplateDrawer> {
+ public:
+  TemplateDrawer(std::vector<Piece> pieces, std::vector<Field> fields, std::uint8_t reads,
+                 std::size_t longest)
+      : DrawerOf({ValueType::Text, reads, false, longest}),
+        pieces_(std::move(pieces)),
+        fields_(std::move(fields)) {}
+
+  template <class R>
+  void cell(R&, const RowView& row, Sink& sink) const {
+    std::string out, value;
+    for (const Piece& piece : pieces_) {
+      if (!piece.literal.empty()) {
+        out.append(piece.literal);
+        continue;
+      }
+      value.clear();
+      render(fields_[piece.field], row, value);
+      out.append(value);
+    }
+    sink.text(out);
+  }
+
+ private:
+  static void render(const Field& field, const RowView& row, std::string& value) {
+    const PhiloxKey& key = row.plan->key;
+    TextSink text(value);
+    if (field.column != nullptr) {
+      const PlannedColumn& column = *field.column;
+      if (column.nullable() &&
+          column.is_null(philox4x64_10({row.row, 0, column.stream, kNullLane}, key)[0])) {
+        return;
+      }
+      CounterRng rng(key, row.row, column.stream);
+      column.drawer->draw(rng, row, text);
+    } else {
+      CounterRng rng(key, row.row, field.stream);
+      field.drawer->draw(rng, row, text);
+    }
+    for (const FilterStep& step : field.filters) apply(step, value);
+  }
+
+  std::vector<Piece> pieces_;
+  std::vector<Field> fields_;
+};
+
+FilterStep read_filter(const KindArgs& args, std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const std::string_view name = text.substr(0, colon);
+  if (name == "zfill") {
+    const auto width = colon == std::string_view::npos
+                           ? std::nullopt
+                           : read_number<std::size_t>(text.substr(colon + 1));
+    if (!width || *width > 64) fail(args, "zfill needs a width from 0 to 64: zfill:6");
+    return {Filter::Zfill, *width};
+  }
+  if (colon != std::string_view::npos) fail(args, "the filter " + quoted(name) + " takes no width");
+  if (name == "lower") return {Filter::Lower};
+  if (name == "upper") return {Filter::Upper};
+  if (name == "title") return {Filter::Title};
+  if (name == "slug") return {Filter::Slug};
+  if (name == "initial") return {Filter::Initial};
+  fail(args, "unknown filter " + quoted(name) + " (filters: lower, upper, title, slug, initial, zfill:N)");
+}
+
+// The stream of a template's own field k: apart from every column's and from the template's.
+std::uint64_t field_stream(std::uint64_t template_stream, std::size_t k) {
+  return (template_stream ^ (0x9E3779B97F4A7C15u * (k + 1))) | (std::uint64_t{1} << 63);
+}
+
+std::shared_ptr<const Drawer> strict_template(const KindArgs& args) {
+  if (!args.parameters) fail(args, "expected template:TEXT with {column} or {kind} fields");
+  const std::string_view text = *args.parameters;
+  std::vector<Piece> pieces;
+  std::vector<Field> fields;
+  std::uint8_t reads = kReadsNothing;
+  std::size_t longest = 0;
+  auto literal = [&](char c) {
+    if (pieces.empty() || pieces.back().literal.empty()) pieces.push_back({});
+    pieces.back().literal.push_back(c);
+    ++longest;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if ((c == '{' || c == '}') && i + 1 < text.size() && text[i + 1] == c) {
+      literal(c);
+      ++i;
+      continue;
+    }
+    if (c == '}') fail(args, "a '}' with no '{' (write }} for a brace)");
+    if (c == '\\' && i + 1 < text.size() && text[i + 1] == ';') {
+      literal(';');  // kept escaped by the column's options, which ';' would start
+      ++i;
+      continue;
+    }
+    if (c != '{') {
+      literal(c);
+      continue;
+    }
+    const std::size_t close = text.find('}', i + 1);
+    if (close == std::string_view::npos) fail(args, "a '{' with no '}' (write {{ for a brace)");
+    const std::string_view inside = text.substr(i + 1, close - i - 1);
+    i = close;
+    const std::size_t bar = inside.find('|');
+    const std::string_view name = inside.substr(0, bar);
+    if (name.empty()) fail(args, "an empty field {}");
+    Field field;
+    if (args.columns != nullptr) field.column = args.columns->column(name);
+    const DrawerTraits* traits;
+    if (field.column != nullptr) {
+      traits = &field.column->drawer->traits();
+    } else {
+      field.stream = field_stream(args.stream, fields.size());
+      try {
+        field.drawer = resolve_strict(name, args.profile, args.as_of, args.columns, field.stream);
+      } catch (const SpecError& e) {
+        fail(args, "the field {" + std::string(name) + "} is neither a column nor a kind: " + e.what());
+      }
+      traits = &field.drawer->traits();
+    }
+    reads |= traits->reads;
+    std::size_t bound = text_bound(*traits);
+    for (std::size_t at = bar; at != std::string_view::npos;) {
+      const std::size_t next = inside.find('|', at + 1);
+      field.filters.push_back(read_filter(args, inside.substr(at + 1, next - at - 1)));
+      const FilterStep& step = field.filters.back();
+      if (step.filter == Filter::Initial) bound = std::min<std::size_t>(bound, 4);
+      if (step.filter == Filter::Zfill) bound = std::max(bound, step.width);
+      at = next;
+    }
+    longest += bound;
+    pieces.push_back(Piece{"", fields.size()});
+    fields.push_back(std::move(field));
+  }
+  if (fields.empty()) fail(args, "has no field: name a column or a kind in braces, {last_name}");
+  if (longest > kLongestText) fail(args, "its text could pass 64 KiB");
+  return std::make_shared<const TemplateDrawer>(std::move(pieces), std::move(fields), reads,
+                                                longest);
+}
+
+// clang-format off
+const std::array kKinds = std::to_array<KindDescriptor>({
+  {"template", ":TEXT", "TEXT with {field} replaced: a column of the row, or a kind ({first_name}, "
+   "{city_mun}); filters {field|lower}, upper, title, slug, initial, zfill:N; {{ and }} for braces",
+   ValueType::Text, kReadsNothing, false, "", strict_template, nullptr},
+});
+// clang-format on
+
+}  // namespace
+
+std::span<const KindDescriptor> template_kinds() { return kKinds; }
+
+}  // namespace tarvo
