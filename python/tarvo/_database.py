@@ -62,6 +62,10 @@ def parse_url(url: str) -> DatabaseUrl:
     one."""
     if not isinstance(url, str):
         raise TypeError(f"url must be str, not {type(url).__name__}")
+    if "\0" in urllib.parse.unquote(url):
+        # libpq reads its settings as C strings: a NUL ends one early and silently drops the
+        # rest (dbname, user, host), so the rows would go where the environment points.
+        raise ValueError("a database URL must not hold a NUL character (\\0 or %00)")
     parts = urllib.parse.urlsplit(url)
     query = urllib.parse.parse_qsl(parts.query, keep_blank_values=True)
     # libpq takes a password from the user part or from ?password=; either is kept out of sight.
@@ -135,6 +139,13 @@ def check_table(table: object) -> str:
     return table
 
 
+def check_column_names(columns: list[str]) -> None:
+    """Column names a database can hold as given: a NUL would end the name early."""
+    for name in columns:
+        if "\0" in name:
+            raise ValueError(f"column {name!r}: a database column name must not hold NUL")
+
+
 def check_if_exists(if_exists: object) -> str:
     if if_exists not in IF_EXISTS:
         raise ValueError(f"if_exists must be one of {', '.join(map(repr, IF_EXISTS))}, "
@@ -148,6 +159,7 @@ def to_database(dataset: Dataset, url: str, table: str, rows: int, *, start: int
     """Loads rows start .. start + rows - 1 into `table` in one transaction (arguments already
     checked, but for the URL)."""
     target = parse_url(url)
+    check_column_names(list(dataset.columns))
     if target.dialect == "sqlite":
         from tarvo._sqlite import load_sqlite
         load_sqlite(dataset, target, table, rows, start=start, if_exists=if_exists,
