@@ -157,13 +157,16 @@ class Dataset:
 
     def _write_stream(self, stream: Any, fmt: str, rows: int, start: int, threads: int,
                       progress: Callable[[int], object] | None, *, fileno: bool) -> None:
+        if not fileno:
+            # A caller's file object may take part of a piece and say so: the rest follows.
+            stream = _output.WholeWrites(stream)
         if fmt == "parquet":
             from tarvo._parquet import write_parquet
             write_parquet(self, stream, rows, start=start, threads=threads, progress=progress)
             return
         # A file of our own is written by descriptor, without the interpreter lock; a caller's
         # file object through its write(), so its own buffering and position stay right.
-        target = stream.fileno() if fileno else _output.binary_writer(stream)
+        target = stream.fileno() if fileno else stream.write
         self._engine.write(target, fmt, start, rows, threads, _CHUNK_ROWS, progress)
 
     def to_database(self, url: str, table: str, rows: int, *, start: int = 0,

@@ -6,7 +6,9 @@ import errno
 import io
 import os
 import secrets
+import select
 import stat
+import time
 from collections.abc import Callable, Iterator
 from typing import BinaryIO, Union, cast
 
@@ -146,3 +148,68 @@ def binary_writer(target: object) -> Callable[[bytes], object]:
         raise TypeError(f"target must be a path or a binary file object, not "
                         f"{type(target).__name__}")
     return cast("Callable[[bytes], object]", write)
+
+
+class WholeWrites(io.RawIOBase):
+    """A caller's binary file object, written so that every byte arrives.
+
+    A raw stream may take part of what it is given (a pipe, a socket, a slow device) and says how
+    much; one in non-blocking mode returns None when it can take nothing now. The rest is
+    written again until all of it is in, waiting for the stream to drain in between. Objects
+    that are not raw streams return what they like (many return nothing at all), and a result
+    that is not a count is taken to mean the whole piece. tell() counts the bytes written here,
+    which is where a format that records offsets (Parquet) counts from.
+    """
+
+    _MAX_WAIT_SECONDS = 0.05
+
+    def __init__(self, target: object) -> None:
+        super().__init__()
+        self._write = binary_writer(target)
+        self._target = target
+        self._raw = isinstance(target, io.RawIOBase)
+        self._position = 0
+
+    def writable(self) -> bool:
+        return True
+
+    def tell(self) -> int:
+        return self._position
+
+    def write(self, data: object, /) -> int:
+        view = memoryview(data).cast("B")  # type: ignore[arg-type]
+        size = len(view)
+        piece: object = data  # as given the first time: some writers want bytes, not a view
+        idle = 0
+        while view:
+            written = self._write(piece)  # type: ignore[arg-type]
+            if written is None and self._raw:
+                written = 0
+            elif not isinstance(written, int) or isinstance(written, bool):
+                written = len(view)
+            if not 0 <= written <= len(view):
+                raise OSError(f"{type(self._target).__name__}.write() returned {written} for "
+                              f"{len(view)} bytes")
+            if written == 0:
+                self._wait(idle)
+                idle += 1
+            else:
+                idle = 0
+            view = view[written:]
+            piece = view
+        self._position += size
+        return size
+
+    def _wait(self, attempt: int) -> None:
+        # A stream with a descriptor is waited on until it can take bytes again; any other sleeps
+        # a little longer each time. Either way Ctrl-C still ends the call.
+        try:
+            fd = self._target.fileno()  # type: ignore[attr-defined]
+        except (AttributeError, OSError, ValueError):
+            fd = None
+        if isinstance(fd, int) and fd >= 0:
+            poll = select.poll()
+            poll.register(fd, select.POLLOUT)
+            poll.poll(1000)
+            return
+        time.sleep(min(self._MAX_WAIT_SECONDS, 0.001 * 2 ** min(attempt, 6)))

@@ -114,3 +114,69 @@ def test_parquet_reads_back_as_the_rows(tmp_path):
     for row in table:
         row["born"] = row["born"].isoformat()
     assert table == rows and os.listdir(tmp_path) == ["out.parquet"]
+
+
+class Trickle(io.RawIOBase):
+    """A raw stream that takes at most 100 bytes a call, and now and then none (None, as a
+    non-blocking stream says)."""
+
+    def __init__(self):
+        super().__init__()
+        self.data = bytearray()
+        self.calls = 0
+
+    def writable(self):
+        return True
+
+    def write(self, piece):
+        self.calls += 1
+        if self.calls % 50 == 1:
+            return None
+        taken = bytes(memoryview(piece)[:100])
+        self.data += taken
+        return len(taken)
+
+
+@pytest.mark.parametrize("fmt", ["csv", "jsonl", "parquet"])
+def test_short_writes_are_completed(fmt):
+    if fmt == "parquet":
+        pytest.importorskip("pyarrow")
+    whole = io.BytesIO()
+    DATASET.write(whole, 400, format=fmt)
+    trickle = Trickle()
+    DATASET.write(trickle, 400, format=fmt)
+    assert bytes(trickle.data) == whole.getvalue() and len(whole.getvalue()) > 10_000
+
+
+class NonBlockingPipe(io.FileIO):
+    """The writing end of a non-blocking pipe, which tells when it first had to refuse."""
+
+    def __init__(self, fd, refused):
+        super().__init__(fd, "wb")
+        self.refused = refused
+
+    def write(self, piece):
+        written = super().write(piece)
+        if written is None:
+            self.refused.set()
+        return written
+
+
+def test_a_full_non_blocking_pipe_is_waited_for():
+    read_end, write_end = os.pipe()
+    os.set_blocking(write_end, False)
+    refused, received = threading.Event(), []
+
+    def drain():
+        refused.wait(60)  # the pipe is full and the writer was told so before anything is read
+        with open(read_end, "rb") as pipe:
+            received.append(pipe.read())
+
+    reader = threading.Thread(target=drain)
+    reader.start()
+    with NonBlockingPipe(write_end, refused) as pipe:
+        DATASET.write(pipe, 5000, format="csv")
+    reader.join(60)
+    whole = io.BytesIO()
+    DATASET.write(whole, 5000, format="csv")
+    assert refused.is_set() and received == [whole.getvalue()]
