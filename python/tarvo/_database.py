@@ -40,16 +40,19 @@ class DatabaseUrl:
     passwords: tuple[str, ...] = field(default=(), repr=False)
 
     def scrub(self, message: str) -> str:
-        """`message` on one line, with the password (as given, and percent-encoded) starred out."""
+        """A driver's `message` on one line, with the password (as given, and percent-encoded)
+        starred out wherever it stands as a word of its own: a password that is a common
+        fragment ("e", "tion") must not mangle the words around it."""
         text = " ".join(message.split())
         for password in self.passwords:
-            for secret in (password, urllib.parse.quote(password, safe="")):
+            for secret in {password, urllib.parse.quote(password, safe="")}:
                 if secret:
-                    text = text.replace(secret, "***")
+                    text = re.sub(rf"(?<![A-Za-z0-9]){re.escape(secret)}(?![A-Za-z0-9])",
+                                  "***", text)
         return text
 
     def error(self, exc: BaseException) -> DatabaseError:
-        return DatabaseError(self.scrub(f"{self.shown}: {exc}"))
+        return DatabaseError(f"{self.shown}: {self.scrub(str(exc))}")
 
 
 def looks_like_url(text: str) -> bool:
@@ -66,13 +69,23 @@ def parse_url(url: str) -> DatabaseUrl:
         # libpq reads its settings as C strings: a NUL ends one early and silently drops the
         # rest (dbname, user, host), so the rows would go where the environment points.
         raise ValueError("a database URL must not hold a NUL character (\\0 or %00)")
+    if not looks_like_url(url):
+        # Not echoed: whatever it is, it may hold a password.
+        raise ValueError(f"not a database URL (expected {_USAGE})")
     parts = urllib.parse.urlsplit(url)
+    netloc = parts.netloc
+    if ":" in netloc and "@" not in netloc and "@" in url[url.index("://") + 3:]:
+        # An '@' past where the host should end: most likely a password with a '/', '?' or '#'
+        # that was not percent-encoded. The URL cannot be told apart safely, so it is not shown.
+        raise ValueError("cannot read the URL: a '/', '?', '#' or '@' in its user name or "
+                         "password must be percent-encoded (%2F, %3F, %23, %40); the URL is not "
+                         "shown, as it may hold the password")
     query = urllib.parse.parse_qsl(parts.query, keep_blank_values=True)
     # libpq takes a password from the user part or from ?password=; either is kept out of sight.
     passwords = tuple(p for p in [urllib.parse.unquote(parts.password or "")]
                       + [v for k, v in query if k == "password"] if p)
     shown = _without_password(url, parts, query)
-    dialect = SCHEMES.get(parts.scheme.lower()) if looks_like_url(url) else None
+    dialect = SCHEMES.get(parts.scheme.lower())
     if dialect is None:
         raise ValueError(f"not a database URL: {shown!r} (expected {_USAGE})")
     if parts.fragment:
@@ -85,7 +98,9 @@ def parse_url(url: str) -> DatabaseUrl:
 
 def _without_password(url: str, parts: urllib.parse.SplitResult,
                       query: list[tuple[str, str]]) -> str:
-    # Rebuilt from the text as given: geturl() would also tidy away sqlite:////'s slashes.
+    # Rebuilt from the text as given, by position: geturl() would also tidy away sqlite:////'s
+    # slashes, and replacing the password's text wherever it occurs would also hit the scheme
+    # or the host when the password is short.
     if any(key == "password" for key, _ in query):
         shown_query = "&".join(f"{k}=***" if k == "password" else urllib.parse.urlencode([(k, v)])
                                for k, v in query)
