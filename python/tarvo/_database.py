@@ -1,14 +1,9 @@
-"""python/tarvo/_database.py: database URLs, told without their password, and loading a Dataset's rows into a table."""
+"""python/tarvo/_database.py: database URLs, told without their password, the checks of a load's names, and its errors."""
 from __future__ import annotations
 
 import re
 import urllib.parse
-from collections.abc import Callable
 from dataclasses import dataclass, field
-from typing import TYPE_CHECKING
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
 
 IF_EXISTS = ("fail", "replace", "append")
 SCHEMES = {"postgresql": "postgresql", "postgres": "postgresql", "sqlite": "sqlite"}
@@ -166,20 +161,3 @@ def check_if_exists(if_exists: object) -> str:
         raise ValueError(f"if_exists must be one of {', '.join(map(repr, IF_EXISTS))}, "
                          f"not {if_exists!r}")
     return str(if_exists)
-
-
-def to_database(dataset: Dataset, url: str, table: str, rows: int, *, start: int,
-                if_exists: str, threads: int,
-                progress: Callable[[int], object] | None) -> None:
-    """Loads rows start .. start + rows - 1 into `table` in one transaction (arguments already
-    checked, but for the URL)."""
-    target = parse_url(url)
-    check_column_names(list(dataset.columns))
-    if target.dialect == "sqlite":
-        from tarvo._sqlite import load_sqlite
-        load_sqlite(dataset, target, table, rows, start=start, if_exists=if_exists,
-                    progress=progress)
-    else:
-        from tarvo._postgres import load_postgresql
-        load_postgresql(dataset, target, table, rows, start=start, if_exists=if_exists,
-                        threads=threads, progress=progress)

@@ -16,7 +16,8 @@ FORMATS = ("csv", "json", "jsonl", "parquet")
 _SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
              ".parquet": "parquet"}
 
-Target = Union[str, "os.PathLike[str]", BinaryIO]
+# A path, or a binary file object: anything with a write() that takes bytes.
+Target = Union[str, "os.PathLike[str]", BinaryIO, io.RawIOBase, io.BufferedIOBase]
 
 
 def _named(exc: OSError, path: str) -> OSError:

@@ -4,12 +4,10 @@ from __future__ import annotations
 import importlib
 from collections.abc import Callable
 from types import ModuleType
-from typing import TYPE_CHECKING, Any
+from typing import Any
 
 from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
+from tarvo._source import RowSource
 
 INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'"
 # The engine sends each value in the binary form of exactly these types.
@@ -27,7 +25,7 @@ def _psycopg() -> ModuleType:
         raise ModuleNotFoundError(INSTALL_HINT) from None
 
 
-def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *,
+def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *,
                     start: int, if_exists: str, threads: int,
                     progress: Callable[[int], object] | None) -> None:
     psycopg = _psycopg()
@@ -35,7 +33,7 @@ def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int
     for name in [table, *columns]:
         if len(name.encode()) > _MAX_NAME_BYTES:
             raise ValueError(f"PostgreSQL names are at most {_MAX_NAME_BYTES} bytes: {name!r}")
-    types = [SQL_TYPES[t] for t in dataset._engine.column_types()]
+    types = [SQL_TYPES[t] for t in dataset.column_types()]
     params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
                               "application_name": "tarvo", **target.params,
                               "client_encoding": "utf8"}
@@ -50,8 +48,8 @@ def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int
             copy = sql.SQL("COPY {} ({}) FROM STDIN (FORMAT binary)").format(
                 sql.Identifier(table), sql.SQL(", ").join(map(sql.Identifier, columns)))
             with connection.cursor() as cursor, cursor.copy(copy) as stream:
-                dataset._write_stream(stream, "pgcopy", rows, start, threads, progress,
-                                      fileno=False)
+                dataset.stream_bytes(stream.write, "pgcopy", rows, start=start,
+                                     threads=threads, progress=progress)
     except psycopg.Error as exc:
         # Leaving the transaction's block rolled it back: the table is as it was.
         raise target.error(exc) from None

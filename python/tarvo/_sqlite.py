@@ -6,12 +6,10 @@ import json
 import os
 import sqlite3
 from collections.abc import Callable
-from typing import TYPE_CHECKING, Any
+from typing import Any
 
 from tarvo._database import DatabaseUrl, TableExistsError
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
+from tarvo._source import RowSource
 
 # Declared types give each column SQLite's matching affinity, and say to readers (SQLAlchemy,
 # pandas.read_sql, sqlite3's PARSE_DECLTYPES) what the values are: dates as ISO text, the
@@ -27,10 +25,10 @@ def quoted(name: str) -> str:
     return '"' + name.replace('"', '""') + '"'
 
 
-def load_sqlite(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *, start: int,
+def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *, start: int,
                 if_exists: str, progress: Callable[[int], object] | None) -> None:
     columns = list(dataset.columns)
-    types = [SQL_TYPES[t] for t in dataset._engine.column_types()]
+    types = [SQL_TYPES[t] for t in dataset.column_types()]
     created = target.path != ":memory:" and not os.path.exists(target.path)
     try:
         # Autocommit mode, so that the one transaction below is spelled out, DDL included.

@@ -10,11 +10,10 @@ import stat
 import sys
 from typing import Any, NoReturn, Sequence
 
-from _tarvo import __version__
-
-from tarvo import _database
-from tarvo._database import IF_EXISTS, DatabaseError, TableExistsError
-from tarvo._dataset import MAX_ROWS, PROFILES, Dataset
+from tarvo import DatabaseError, Dataset, TableExistsError, __version__, _database
+from tarvo._checks import MAX_ROWS
+from tarvo._database import IF_EXISTS
+from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
 from tarvo._output import FORMATS
 from tarvo._progress import Progress

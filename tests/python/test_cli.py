@@ -47,7 +47,8 @@ def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
     assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "Dummy", "PanicException",
-                                 "__version__"}
+                                 "TableExistsError", "__version__"}
+    assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 
 
 @pytest.mark.parametrize("rows", [0, 1, 5, 12_345])  # the last spans three chunks

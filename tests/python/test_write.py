@@ -5,6 +5,7 @@ import io
 import json
 import os
 import threading
+import time
 
 import pytest
 
@@ -180,3 +181,15 @@ def test_a_full_non_blocking_pipe_is_waited_for():
     whole = io.BytesIO()
     DATASET.write(whole, 5000, format="csv")
     assert refused.is_set() and received == [whole.getvalue()]
+
+
+def test_progress_true_draws_the_command_lines_bar(capsys):
+    class Slow(io.BytesIO):
+        def write(self, piece):
+            time.sleep(0.6)  # past the bar's one-second delay after the second chunk
+            return super().write(piece)
+
+    DATASET.write(Slow(), 40_000, format="csv", progress=True)
+    drawn = capsys.readouterr().err
+    assert "40000/40000 rows" in drawn and f"seed {DATASET.seed}" in drawn
+    assert drawn.endswith("\r") and drawn.startswith("\r[")  # wiped at the end
