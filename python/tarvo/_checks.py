@@ -5,6 +5,9 @@ import operator
 import os
 
 MAX_ROWS = 2**63  # row indices are 0 .. 2**63 - 1
+# Drawing is bound by the cores; past a few per core, threads only add switching and the memory
+# of the chunks each one draws ahead. One rule for every entry point: more is refused.
+MAX_THREADS = 256
 
 
 def whole_number(value: object, what: str) -> int:
@@ -28,10 +31,13 @@ def at_least_one(value: object, what: str) -> int:
 
 
 def thread_count(threads: object) -> int:
-    """threads as given (an int of at least 1), or every core for None."""
+    """threads as given (an int from 1 to MAX_THREADS), or every core for None."""
     if threads is None:
-        return os.cpu_count() or 1
-    return at_least_one(threads, "threads")
+        return min(os.cpu_count() or 1, MAX_THREADS)
+    count = whole_number(threads, "threads")
+    if not 1 <= count <= MAX_THREADS:
+        raise ValueError(f"threads must be from 1 to {MAX_THREADS}, not {count}")
+    return count
 
 
 def check_range(n: int, start: int, what: str = "n") -> None:

@@ -5,9 +5,11 @@ import contextlib
 import errno
 import io
 import os
+import re
 import secrets
 import select
 import stat
+import sys
 import time
 from collections.abc import Callable, Iterator
 from typing import BinaryIO, Union, cast
@@ -53,6 +55,14 @@ class Output:
         return self._stream
 
     def _open(self) -> None:
+        fd = descriptor_of(self.path)
+        if fd is not None:
+            # Written through the descriptor itself, at its own position: opened again by name,
+            # a redirected standard output would be truncated or replaced, and a pipe's magic
+            # link leads nowhere a file can be made.
+            _flush_python_streams(fd)
+            self._stream = os.fdopen(os.dup(fd), "wb")
+            return
         if os.path.islink(self.path):
             self._target = os.path.realpath(self.path)
         try:
@@ -105,6 +115,37 @@ class Output:
             except OSError:
                 pass
             self._temporary = None
+
+
+_DESCRIPTOR_PATH = re.compile(
+    r"/dev/(?:fd/(?P<fd>\d+)|(?P<std>stdin|stdout|stderr))"
+    r"|/proc/(?P<pid>self|thread-self|\d+)/fd/(?P<proc_fd>\d+)")
+_STANDARD = {"stdin": 0, "stdout": 1, "stderr": 2}
+
+
+def descriptor_of(path: str | os.PathLike[str]) -> int | None:
+    """The descriptor of this process that `path` names (/dev/stdout, /dev/fd/N as process
+    substitution gives, /proc/self/fd/N), or None for any other path."""
+    text = os.path.normpath(os.path.abspath(os.fspath(path)))
+    match = _DESCRIPTOR_PATH.fullmatch(text)
+    if match is None:
+        return None
+    pid = match["pid"]
+    if pid is not None and pid not in ("self", "thread-self") and int(pid) != os.getpid():
+        return None
+    if match["std"] is not None:
+        return _STANDARD[match["std"]]
+    return int(match["fd"] if match["fd"] is not None else match["proc_fd"])
+
+
+def _flush_python_streams(fd: int) -> None:
+    # What the program printed before goes first.
+    for stream in (sys.stdout, sys.stderr):
+        try:
+            if stream is not None and stream.fileno() == fd:
+                stream.flush()
+        except (AttributeError, OSError, ValueError):
+            pass
 
 
 def is_path(target: object) -> bool:

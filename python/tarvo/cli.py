@@ -11,11 +11,11 @@ import sys
 from typing import Any, NoReturn, Sequence
 
 from tarvo import DatabaseError, Dataset, TableExistsError, __version__, _database
-from tarvo._checks import MAX_ROWS
+from tarvo._checks import MAX_ROWS, MAX_THREADS
 from tarvo._database import IF_EXISTS
 from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
-from tarvo._output import FORMATS
+from tarvo._output import FORMATS, descriptor_of
 from tarvo._progress import Progress
 
 PROG = "tarvo"
@@ -74,9 +74,14 @@ def _date(text: str) -> datetime.date:
 
 
 def _threads(text: str) -> int:
-    count = _row_count(text)
+    try:
+        count = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
     if count < 1:
         raise argparse.ArgumentTypeError(f"must be at least 1: {text!r}")
+    if count > MAX_THREADS:
+        raise argparse.ArgumentTypeError(f"at most {MAX_THREADS}: {text!r}")
     return count
 
 
@@ -195,10 +200,13 @@ class Job:
 
     @staticmethod
     def _destination(fmt: str | None, output: str | None) -> tuple[str, str | None]:
-        if output is None or output == "-":
+        if output is None or output == "-" or descriptor_of(output) == 1:
+            # /dev/stdout is standard output: the rows, and no completion line among them.
             return fmt or "csv", None
         if output == "":
             raise UsageError("argument --output: empty file name")
+        if descriptor_of(output) is not None:  # /dev/fd/N of process substitution, /dev/stderr
+            return fmt or "csv", output
         suffix = next((f for f in FORMATS if output.lower().endswith("." + f)), None)
         if fmt is None:
             fmt = suffix or "csv"

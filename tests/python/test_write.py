@@ -193,3 +193,21 @@ def test_progress_true_draws_the_command_lines_bar(capsys):
     drawn = capsys.readouterr().err
     assert "40000/40000 rows" in drawn and f"seed {DATASET.seed}" in drawn
     assert drawn.endswith("\r") and drawn.startswith("\r[")  # wiped at the end
+
+
+@pytest.mark.parametrize("threads", [0, 257, 2**31, 2**33, 2**70])
+def test_one_thread_rule_for_every_entry_point(threads, tmp_path):
+    # Beyond the limit, the look-ahead of 2 x threads chunks once wrapped to none and hung.
+    for call in (lambda: DATASET.write(io.BytesIO(), 10, format="csv", threads=threads),
+                 lambda: DATASET.arrow(10, threads=threads),
+                 lambda: DATASET.to_database(f"sqlite:///{tmp_path}/t.db", "t", 10,
+                                             threads=threads)):
+        with pytest.raises(ValueError, match=f"threads must be from 1 to 256, not {threads}"):
+            call()
+
+
+def test_a_batch_size_past_the_rows_is_one_batch_of_them():
+    pyarrow = pytest.importorskip("pyarrow")
+    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**64 - 1, threads=2))
+    assert table.to_pylist() == [{**r, "born": datetime.date.fromisoformat(r["born"])}
+                                 for r in DATASET.rows(10, start=3)]
