@@ -118,6 +118,9 @@ def _sqlite_path(parts: urllib.parse.SplitResult, shown: str) -> str:
     path = urllib.parse.unquote(parts.path[1:] if parts.path.startswith("/") else parts.path)
     if not path:
         raise ValueError(f"{shown}: no file name: sqlite:///people.db")
+    if path == ":memory:":
+        raise ValueError(f"{shown}: an in-memory database ends with the load that fills it: "
+                         f"name a file")
     return path
 
 

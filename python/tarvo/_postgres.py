@@ -15,6 +15,7 @@ SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision
              "text": "text", "date": "date", "address": "jsonb"}
 CONNECT_TIMEOUT_SECONDS = 10
 _MAX_NAME_BYTES = 63  # PostgreSQL cuts longer names short, silently
+_LOCK_CLASS = 0x7461  # the first key of tarvo's advisory locks ("ta")
 
 
 def _psycopg() -> ModuleType:
@@ -59,10 +60,20 @@ def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str
              types: list[str], if_exists: str) -> None:
     sql = psycopg.sql
     name = sql.Identifier(table)
+    quoted = name.as_string(connection)
+    if if_exists == "append":
+        found = _existing_types(connection, quoted)
+        if found is not None:  # appends to a table that is there run side by side
+            _check_types(table, columns, types, found)
+            return
+    # Loads that may create the table take turns (the lock ends with the transaction): a second
+    # load then finds the first one's table, as "fail", "append" and "replace" expect, rather
+    # than a clash in the catalogue over a table neither can see yet.
+    connection.execute("SELECT pg_advisory_xact_lock(%s, hashtext(%s))", [_LOCK_CLASS, quoted])
     if if_exists == "replace":
         connection.execute(sql.SQL("DROP TABLE IF EXISTS {}").format(name))
     elif if_exists == "append":
-        found = _existing_types(connection, name.as_string(connection))
+        found = _existing_types(connection, quoted)
         if found is not None:
             _check_types(table, columns, types, found)
             return
@@ -71,7 +82,8 @@ def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str
         for column, sql_type in zip(columns, types))
     try:
         connection.execute(sql.SQL("CREATE TABLE {} ({})").format(name, definition))
-    except psycopg.errors.DuplicateTable:
+    except (psycopg.errors.DuplicateTable, psycopg.errors.UniqueViolation):
+        # UniqueViolation: a table of that name made meanwhile by something other than tarvo.
         raise TableExistsError(table) from None
 
 
