@@ -78,7 +78,7 @@ class Output:
             # Replacing by rename would get past a file the user made read-only.
             raise PermissionError(errno.EACCES, os.strerror(errno.EACCES), self.path)
         directory, name = os.path.split(self._target)
-        temporary = os.path.join(directory, f".{name}.{secrets.token_hex(6)}.tmp")
+        temporary = os.path.join(directory, _temporary_name(directory, name))
         # 0o666 less the umask, as for a new file; an existing file's mode and owner carry over.
         fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
         self._temporary = temporary
@@ -91,7 +91,9 @@ class Output:
                 pass  # only root may give a file away; the mode still carries over
 
     def commit(self) -> None:
-        """Closes the stream and puts the complete file in place."""
+        """Closes the stream and puts the complete file in place; if either fails (a full disk
+        as the last bytes are flushed, a directory made at the name meanwhile), the temporary
+        file goes as after any other failure."""
         assert self._stream is not None
         try:
             self._stream.close()
@@ -99,7 +101,11 @@ class Output:
                 os.replace(self._temporary, self._target)
                 self._temporary = None
         except OSError as exc:
+            self.discard()
             raise _named(exc, self.path) from None
+        except BaseException:
+            self.discard()
+            raise
 
     def discard(self) -> None:
         """After a failure: closes the stream and removes the temporary file, the only file this
@@ -115,6 +121,20 @@ class Output:
             except OSError:
                 pass
             self._temporary = None
+
+
+def _temporary_name(directory: str, name: str) -> str:
+    """A hidden name beside `name` that tells what it will become, or a shorter one when that
+    would pass the file system's limit on a name (the target may be right at it)."""
+    token = secrets.token_hex(6)
+    temporary = f".{name}.{token}.tmp"
+    try:
+        limit = os.pathconf(directory or ".", "PC_NAME_MAX")
+    except (OSError, ValueError):
+        limit = 255
+    if len(os.fsencode(temporary)) <= limit:
+        return temporary
+    return f".tarvo-{token}.tmp"
 
 
 _DESCRIPTOR_PATH = re.compile(

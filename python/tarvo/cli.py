@@ -6,6 +6,7 @@ import contextlib
 import datetime
 import io
 import os
+import signal
 import stat
 import sys
 from typing import Any, NoReturn, Sequence
@@ -365,9 +366,30 @@ def _command(argv: Sequence[str] | None) -> int:
         return EXIT_USAGE
 
 
+class Terminated(BaseException):
+    """SIGTERM or SIGHUP arrived: the run stops as on Ctrl-C, its temporary file removed."""
+
+    def __init__(self, signum: int) -> None:
+        super().__init__(signum)
+        self.signum = signum
+
+
+def _stop_on(signum: int, frame: object) -> None:
+    raise Terminated(signum)
+
+
+def _catch_termination() -> None:
+    # timeout(1), a CI cancellation and a closed terminal send these rather than SIGINT. A signal
+    # the caller ignores (nohup) stays ignored.
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        if signal.getsignal(signum) == signal.SIG_DFL:
+            signal.signal(signum, _stop_on)
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     """Entry point of the `tarvo` console script; returns the exit status."""
     _hold_standard_descriptors()
+    _catch_termination()
     try:
         try:
             status = _command(argv)
@@ -379,3 +401,5 @@ def main(argv: Sequence[str] | None = None) -> int:
         return _stdout_failed(exc.cause)
     except KeyboardInterrupt:
         return EXIT_INTERRUPTED
+    except Terminated as exc:
+        return 128 + exc.signum

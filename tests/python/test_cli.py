@@ -461,3 +461,19 @@ def test_descriptor_paths_are_written_as_streams(tmp_path):
     assert (done.returncode, stderr, received) == (0, "", rows)
     assert stdout == f"Successfully saved to /dev/fd/{write_end}\n"
     assert sorted(p.name for p in tmp_path.iterdir()) == ["api.txt", "cli.txt"]
+
+
+@pytest.mark.parametrize("signum", [signal.SIGTERM, signal.SIGHUP])
+def test_termination_removes_the_temporary_file(tmp_path, signum):
+    (tmp_path / "old.csv").write_text("precious")
+    with subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "20000000", "-o", "old.csv"],
+                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as run:
+        deadline = time.monotonic() + 60
+        while not any(p.name.endswith(".tmp") for p in tmp_path.iterdir()):
+            assert time.monotonic() < deadline and run.poll() is None
+            time.sleep(0.01)
+        run.send_signal(signum)
+        run.communicate(timeout=60)
+    assert run.returncode == 128 + signum
+    assert [p.name for p in tmp_path.iterdir()] == ["old.csv"]
+    assert (tmp_path / "old.csv").read_text() == "precious"

@@ -4,6 +4,8 @@ import datetime
 import io
 import json
 import os
+import subprocess
+import sys
 import threading
 import time
 
@@ -211,3 +213,30 @@ def test_a_batch_size_past_the_rows_is_one_batch_of_them():
     table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**64 - 1, threads=2))
     assert table.to_pylist() == [{**r, "born": datetime.date.fromisoformat(r["born"])}
                                  for r in DATASET.rows(10, start=3)]
+
+
+def test_a_failure_at_the_last_step_leaves_no_temporary_file(tmp_path):
+    target = tmp_path / "out.csv"
+    # The rename fails: something made a directory at the name meanwhile.
+    with pytest.raises(IsADirectoryError):
+        DATASET.write(target, 10, progress=lambda done: target.mkdir(exist_ok=True))
+    assert [p.name for p in tmp_path.iterdir()] == ["out.csv"] and target.is_dir()
+    # The close fails: the disk fills as the last buffered bytes of a Parquet file are written.
+    pytest.importorskip("pyarrow")
+    whole = io.BytesIO()
+    DATASET.write(whole, 2000, format="parquet")
+    script = (f"import datetime, resource, signal, tarvo\n"
+              f"signal.signal(signal.SIGXFSZ, signal.SIG_IGN)\n"
+              f"resource.setrlimit(resource.RLIMIT_FSIZE, ({len(whole.getvalue()) - 10},) * 2)\n"
+              f"dataset = tarvo.Dataset({COLUMNS!r}, seed=3, as_of=datetime.date(2026, 1, 1))\n"
+              f"dataset.write('full/out.parquet', 2000)\n")
+    (tmp_path / "full").mkdir()
+    done = subprocess.run([sys.executable, "-c", script], cwd=tmp_path, capture_output=True,
+                          text=True, check=False)
+    assert "File too large" in done.stderr and list((tmp_path / "full").iterdir()) == []
+
+
+def test_a_name_at_the_length_limit_is_written(tmp_path):
+    target = tmp_path / ("n" * 251 + ".csv")  # 255 bytes: the temporary name must be shorter
+    DATASET.write(target, 3)
+    assert [p.name for p in tmp_path.iterdir()] == [target.name]
