@@ -8,6 +8,15 @@ MAX_ROWS = 2**63  # row indices are 0 .. 2**63 - 1
 # Drawing is bound by the cores; past a few per core, threads only add switching and the memory
 # of the chunks each one draws ahead. One rule for every entry point: more is refused.
 MAX_THREADS = 256
+SHOWN_CHARACTERS = 80  # of a user's text in a message; the rest is counted, not shown
+
+
+def shown(text: str) -> str:
+    """A user's text as a message quotes it: escaped as repr() escapes it (a NUL, a line break,
+    any control character), and cut after SHOWN_CHARACTERS characters with its length told."""
+    if len(text) <= SHOWN_CHARACTERS:
+        return repr(text)
+    return f"{text[:SHOWN_CHARACTERS]!r}… ({len(text):,} characters)"
 
 
 def whole_number(value: object, what: str) -> int:

@@ -10,8 +10,8 @@ from collections.abc import Callable, Iterable, Iterator, Mapping
 from typing import Any, Union
 
 from tarvo import _database, _engine, _output, _parquet
-from tarvo._checks import (MAX_ROWS, at_least_one, check_progress, check_range, thread_count,
-                           whole_number)
+from tarvo._checks import (MAX_ROWS, at_least_one, check_progress, check_range, shown,
+                           thread_count, whole_number)
 from tarvo._output import Target
 from tarvo._progress import Progress
 
@@ -50,12 +50,22 @@ class Dataset:
         if not isinstance(columns, Mapping):
             raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
         pairs: list[tuple[str, str]] = []
+        names: set[str] = set()
         for name, kind in columns.items():
             if not isinstance(name, str):
                 raise TypeError(f"column names must be str, not {type(name).__name__}: {name!r}")
             if not isinstance(kind, str):
                 raise TypeError(f"column {name!r}: the kind must be str, not {type(kind).__name__}")
+            if name in names:
+                # A mapping whose items() repeats a name: one column to .columns, two to the
+                # writers, and a pickled copy that draws other rows.
+                raise ValueError(f"column {shown(name)} is given twice")
+            names.add(name)
             pairs.append((name, kind))
+        if not pairs:
+            # Nothing could carry the row count: a table without columns is refused by SQLite,
+            # reads back from Parquet as no rows, and is refused by Arrow consumers.
+            raise ValueError("columns: a data set needs at least one column")
         if seed is None:
             seed = secrets.randbits(SEED_BITS)
         else:

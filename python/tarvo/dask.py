@@ -57,6 +57,8 @@ def draw_partition(part: tuple[int, int], dataset: Dataset,
     pyarrow = _import("pyarrow")
     pandas = _import("pandas")
     first, count = part
+    if columns is not None and not columns:  # len(frame) needs the index alone
+        return pandas.DataFrame(index=pandas.RangeIndex(first, first + count))
     if columns is not None:
         kinds = dataset.columns
         dataset = Dataset({name: kinds[name] for name in columns}, seed=dataset.seed,
