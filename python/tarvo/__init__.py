@@ -6,7 +6,8 @@ from tarvo._native import load_engine
 _engine = load_engine()
 PanicException = _engine.PanicException
 
-from tarvo._database import DatabaseError  # noqa: E402
+from tarvo._database import DatabaseError, TableExistsError  # noqa: E402
 from tarvo._dataset import Dataset  # noqa: E402  (needs the engine loaded above)
 
-__all__ = ["DatabaseError", "Dataset", "Dummy", "PanicException", "__version__"]
+__all__ = ["DatabaseError", "Dataset", "Dummy", "PanicException", "TableExistsError",
+           "__version__"]

@@ -14,6 +14,7 @@ class Dummy:
         """Write rows to `filename` + ".json" or ".csv" (chosen by `fmt`)."""
 
 from tarvo._database import DatabaseError as DatabaseError
+from tarvo._database import TableExistsError as TableExistsError
 from tarvo._dataset import Dataset as Dataset
 
 class PanicException(BaseException):

@@ -1,14 +1,9 @@
-"""python/tarvo/_database.py: database URLs, told without their password, and loading a Dataset's rows into a table."""
+"""python/tarvo/_database.py: database URLs, told without their password, the checks of a load's names, and its errors."""
 from __future__ import annotations
 
 import re
 import urllib.parse
-from collections.abc import Callable
 from dataclasses import dataclass, field
-from typing import TYPE_CHECKING
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
 
 IF_EXISTS = ("fail", "replace", "append")
 SCHEMES = {"postgresql": "postgresql", "postgres": "postgresql", "sqlite": "sqlite"}
@@ -40,16 +35,19 @@ class DatabaseUrl:
     passwords: tuple[str, ...] = field(default=(), repr=False)
 
     def scrub(self, message: str) -> str:
-        """`message` on one line, with the password (as given, and percent-encoded) starred out."""
+        """A driver's `message` on one line, with the password (as given, and percent-encoded)
+        starred out wherever it stands as a word of its own: a password that is a common
+        fragment ("e", "tion") must not mangle the words around it."""
         text = " ".join(message.split())
         for password in self.passwords:
-            for secret in (password, urllib.parse.quote(password, safe="")):
+            for secret in {password, urllib.parse.quote(password, safe="")}:
                 if secret:
-                    text = text.replace(secret, "***")
+                    text = re.sub(rf"(?<![A-Za-z0-9]){re.escape(secret)}(?![A-Za-z0-9])",
+                                  "***", text)
         return text
 
     def error(self, exc: BaseException) -> DatabaseError:
-        return DatabaseError(self.scrub(f"{self.shown}: {exc}"))
+        return DatabaseError(f"{self.shown}: {self.scrub(str(exc))}")
 
 
 def looks_like_url(text: str) -> bool:
@@ -62,13 +60,27 @@ def parse_url(url: str) -> DatabaseUrl:
     one."""
     if not isinstance(url, str):
         raise TypeError(f"url must be str, not {type(url).__name__}")
+    if "\0" in urllib.parse.unquote(url):
+        # libpq reads its settings as C strings: a NUL ends one early and silently drops the
+        # rest (dbname, user, host), so the rows would go where the environment points.
+        raise ValueError("a database URL must not hold a NUL character (\\0 or %00)")
+    if not looks_like_url(url):
+        # Not echoed: whatever it is, it may hold a password.
+        raise ValueError(f"not a database URL (expected {_USAGE})")
     parts = urllib.parse.urlsplit(url)
+    netloc = parts.netloc
+    if ":" in netloc and "@" not in netloc and "@" in url[url.index("://") + 3:]:
+        # An '@' past where the host should end: most likely a password with a '/', '?' or '#'
+        # that was not percent-encoded. The URL cannot be told apart safely, so it is not shown.
+        raise ValueError("cannot read the URL: a '/', '?', '#' or '@' in its user name or "
+                         "password must be percent-encoded (%2F, %3F, %23, %40); the URL is not "
+                         "shown, as it may hold the password")
     query = urllib.parse.parse_qsl(parts.query, keep_blank_values=True)
     # libpq takes a password from the user part or from ?password=; either is kept out of sight.
     passwords = tuple(p for p in [urllib.parse.unquote(parts.password or "")]
                       + [v for k, v in query if k == "password"] if p)
     shown = _without_password(url, parts, query)
-    dialect = SCHEMES.get(parts.scheme.lower()) if looks_like_url(url) else None
+    dialect = SCHEMES.get(parts.scheme.lower())
     if dialect is None:
         raise ValueError(f"not a database URL: {shown!r} (expected {_USAGE})")
     if parts.fragment:
@@ -81,7 +93,9 @@ def parse_url(url: str) -> DatabaseUrl:
 
 def _without_password(url: str, parts: urllib.parse.SplitResult,
                       query: list[tuple[str, str]]) -> str:
-    # Rebuilt from the text as given: geturl() would also tidy away sqlite:////'s slashes.
+    # Rebuilt from the text as given, by position: geturl() would also tidy away sqlite:////'s
+    # slashes, and replacing the password's text wherever it occurs would also hit the scheme
+    # or the host when the password is short.
     if any(key == "password" for key, _ in query):
         shown_query = "&".join(f"{k}=***" if k == "password" else urllib.parse.urlencode([(k, v)])
                                for k, v in query)
@@ -104,6 +118,9 @@ def _sqlite_path(parts: urllib.parse.SplitResult, shown: str) -> str:
     path = urllib.parse.unquote(parts.path[1:] if parts.path.startswith("/") else parts.path)
     if not path:
         raise ValueError(f"{shown}: no file name: sqlite:///people.db")
+    if path == ":memory:":
+        raise ValueError(f"{shown}: an in-memory database ends with the load that fills it: "
+                         f"name a file")
     return path
 
 
@@ -135,24 +152,15 @@ def check_table(table: object) -> str:
     return table
 
 
+def check_column_names(columns: list[str]) -> None:
+    """Column names a database can hold as given: a NUL would end the name early."""
+    for name in columns:
+        if "\0" in name:
+            raise ValueError(f"column {name!r}: a database column name must not hold NUL")
+
+
 def check_if_exists(if_exists: object) -> str:
     if if_exists not in IF_EXISTS:
         raise ValueError(f"if_exists must be one of {', '.join(map(repr, IF_EXISTS))}, "
                          f"not {if_exists!r}")
     return str(if_exists)
-
-
-def to_database(dataset: Dataset, url: str, table: str, rows: int, *, start: int,
-                if_exists: str, threads: int,
-                progress: Callable[[int], object] | None) -> None:
-    """Loads rows start .. start + rows - 1 into `table` in one transaction (arguments already
-    checked, but for the URL)."""
-    target = parse_url(url)
-    if target.dialect == "sqlite":
-        from tarvo._sqlite import load_sqlite
-        load_sqlite(dataset, target, table, rows, start=start, if_exists=if_exists,
-                    progress=progress)
-    else:
-        from tarvo._postgres import load_postgresql
-        load_postgresql(dataset, target, table, rows, start=start, if_exists=if_exists,
-                        threads=threads, progress=progress)

@@ -5,8 +5,12 @@ import contextlib
 import errno
 import io
 import os
+import re
 import secrets
+import select
 import stat
+import sys
+import time
 from collections.abc import Callable, Iterator
 from typing import BinaryIO, Union, cast
 
@@ -14,7 +18,8 @@ FORMATS = ("csv", "json", "jsonl", "parquet")
 _SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
              ".parquet": "parquet"}
 
-Target = Union[str, "os.PathLike[str]", BinaryIO]
+# A path, or a binary file object: anything with a write() that takes bytes.
+Target = Union[str, "os.PathLike[str]", BinaryIO, io.RawIOBase, io.BufferedIOBase]
 
 
 def _named(exc: OSError, path: str) -> OSError:
@@ -50,6 +55,14 @@ class Output:
         return self._stream
 
     def _open(self) -> None:
+        fd = descriptor_of(self.path)
+        if fd is not None:
+            # Written through the descriptor itself, at its own position: opened again by name,
+            # a redirected standard output would be truncated or replaced, and a pipe's magic
+            # link leads nowhere a file can be made.
+            _flush_python_streams(fd)
+            self._stream = os.fdopen(os.dup(fd), "wb")
+            return
         if os.path.islink(self.path):
             self._target = os.path.realpath(self.path)
         try:
@@ -65,7 +78,7 @@ class Output:
             # Replacing by rename would get past a file the user made read-only.
             raise PermissionError(errno.EACCES, os.strerror(errno.EACCES), self.path)
         directory, name = os.path.split(self._target)
-        temporary = os.path.join(directory, f".{name}.{secrets.token_hex(6)}.tmp")
+        temporary = os.path.join(directory, _temporary_name(directory, name))
         # 0o666 less the umask, as for a new file; an existing file's mode and owner carry over.
         fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
         self._temporary = temporary
@@ -78,7 +91,9 @@ class Output:
                 pass  # only root may give a file away; the mode still carries over
 
     def commit(self) -> None:
-        """Closes the stream and puts the complete file in place."""
+        """Closes the stream and puts the complete file in place; if either fails (a full disk
+        as the last bytes are flushed, a directory made at the name meanwhile), the temporary
+        file goes as after any other failure."""
         assert self._stream is not None
         try:
             self._stream.close()
@@ -86,7 +101,11 @@ class Output:
                 os.replace(self._temporary, self._target)
                 self._temporary = None
         except OSError as exc:
+            self.discard()
             raise _named(exc, self.path) from None
+        except BaseException:
+            self.discard()
+            raise
 
     def discard(self) -> None:
         """After a failure: closes the stream and removes the temporary file, the only file this
@@ -102,6 +121,51 @@ class Output:
             except OSError:
                 pass
             self._temporary = None
+
+
+def _temporary_name(directory: str, name: str) -> str:
+    """A hidden name beside `name` that tells what it will become, or a shorter one when that
+    would pass the file system's limit on a name (the target may be right at it)."""
+    token = secrets.token_hex(6)
+    temporary = f".{name}.{token}.tmp"
+    try:
+        limit = os.pathconf(directory or ".", "PC_NAME_MAX")
+    except (OSError, ValueError):
+        limit = 255
+    if len(os.fsencode(temporary)) <= limit:
+        return temporary
+    return f".tarvo-{token}.tmp"
+
+
+_DESCRIPTOR_PATH = re.compile(
+    r"/dev/(?:fd/(?P<fd>\d+)|(?P<std>stdin|stdout|stderr))"
+    r"|/proc/(?P<pid>self|thread-self|\d+)/fd/(?P<proc_fd>\d+)")
+_STANDARD = {"stdin": 0, "stdout": 1, "stderr": 2}
+
+
+def descriptor_of(path: str | os.PathLike[str]) -> int | None:
+    """The descriptor of this process that `path` names (/dev/stdout, /dev/fd/N as process
+    substitution gives, /proc/self/fd/N), or None for any other path."""
+    text = os.path.normpath(os.path.abspath(os.fspath(path)))
+    match = _DESCRIPTOR_PATH.fullmatch(text)
+    if match is None:
+        return None
+    pid = match["pid"]
+    if pid is not None and pid not in ("self", "thread-self") and int(pid) != os.getpid():
+        return None
+    if match["std"] is not None:
+        return _STANDARD[match["std"]]
+    return int(match["fd"] if match["fd"] is not None else match["proc_fd"])
+
+
+def _flush_python_streams(fd: int) -> None:
+    # What the program printed before goes first.
+    for stream in (sys.stdout, sys.stderr):
+        try:
+            if stream is not None and stream.fileno() == fd:
+                stream.flush()
+        except (AttributeError, OSError, ValueError):
+            pass
 
 
 def is_path(target: object) -> bool:
@@ -146,3 +210,68 @@ def binary_writer(target: object) -> Callable[[bytes], object]:
         raise TypeError(f"target must be a path or a binary file object, not "
                         f"{type(target).__name__}")
     return cast("Callable[[bytes], object]", write)
+
+
+class WholeWrites(io.RawIOBase):
+    """A caller's binary file object, written so that every byte arrives.
+
+    A raw stream may take part of what it is given (a pipe, a socket, a slow device) and says how
+    much; one in non-blocking mode returns None when it can take nothing now. The rest is
+    written again until all of it is in, waiting for the stream to drain in between. Objects
+    that are not raw streams return what they like (many return nothing at all), and a result
+    that is not a count is taken to mean the whole piece. tell() counts the bytes written here,
+    which is where a format that records offsets (Parquet) counts from.
+    """
+
+    _MAX_WAIT_SECONDS = 0.05
+
+    def __init__(self, target: object) -> None:
+        super().__init__()
+        self._write = binary_writer(target)
+        self._target = target
+        self._raw = isinstance(target, io.RawIOBase)
+        self._position = 0
+
+    def writable(self) -> bool:
+        return True
+
+    def tell(self) -> int:
+        return self._position
+
+    def write(self, data: object, /) -> int:
+        view = memoryview(data).cast("B")  # type: ignore[arg-type]
+        size = len(view)
+        piece: object = data  # as given the first time: some writers want bytes, not a view
+        idle = 0
+        while view:
+            written = self._write(piece)  # type: ignore[arg-type]
+            if written is None and self._raw:
+                written = 0
+            elif not isinstance(written, int) or isinstance(written, bool):
+                written = len(view)
+            if not 0 <= written <= len(view):
+                raise OSError(f"{type(self._target).__name__}.write() returned {written} for "
+                              f"{len(view)} bytes")
+            if written == 0:
+                self._wait(idle)
+                idle += 1
+            else:
+                idle = 0
+            view = view[written:]
+            piece = view
+        self._position += size
+        return size
+
+    def _wait(self, attempt: int) -> None:
+        # A stream with a descriptor is waited on until it can take bytes again; any other sleeps
+        # a little longer each time. Either way Ctrl-C still ends the call.
+        try:
+            fd = self._target.fileno()  # type: ignore[attr-defined]
+        except (AttributeError, OSError, ValueError):
+            fd = None
+        if isinstance(fd, int) and fd >= 0:
+            poll = select.poll()
+            poll.register(fd, select.POLLOUT)
+            poll.poll(1000)
+            return
+        time.sleep(min(self._MAX_WAIT_SECONDS, 0.001 * 2 ** min(attempt, 6)))

@@ -2,14 +2,15 @@
 from __future__ import annotations
 
 import importlib
+import io
 from collections.abc import Callable
 from types import ModuleType
 from typing import TYPE_CHECKING, BinaryIO
 
+from tarvo._source import RowSource
+
 if TYPE_CHECKING:
     import os
-
-    from tarvo._dataset import Dataset
 
 INSTALL_HINT = "parquet output needs pyarrow: pip install 'tarvo[arrow]'"
 
@@ -22,7 +23,8 @@ def _pyarrow() -> tuple[ModuleType, ModuleType]:
         raise ModuleNotFoundError(INSTALL_HINT) from None
 
 
-def write_parquet(dataset: Dataset, target: str | os.PathLike[str] | BinaryIO, rows: int, *,
+def write_parquet(dataset: RowSource, target: str | os.PathLike[str] | BinaryIO | io.RawIOBase,
+                  rows: int, *,
                   start: int = 0, threads: int | None = None,
                   progress: Callable[[int], object] | None = None) -> None:
     """Rows start .. start + rows - 1 of `dataset` as a Parquet file at `target` (a path or a

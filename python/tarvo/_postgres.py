@@ -4,12 +4,10 @@ from __future__ import annotations
 import importlib
 from collections.abc import Callable
 from types import ModuleType
-from typing import TYPE_CHECKING, Any
+from typing import Any
 
 from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
+from tarvo._source import RowSource
 
 INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'"
 # The engine sends each value in the binary form of exactly these types.
@@ -17,6 +15,7 @@ SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision
              "text": "text", "date": "date", "address": "jsonb"}
 CONNECT_TIMEOUT_SECONDS = 10
 _MAX_NAME_BYTES = 63  # PostgreSQL cuts longer names short, silently
+_LOCK_CLASS = 0x7461  # the first key of tarvo's advisory locks ("ta")
 
 
 def _psycopg() -> ModuleType:
@@ -27,7 +26,7 @@ def _psycopg() -> ModuleType:
         raise ModuleNotFoundError(INSTALL_HINT) from None
 
 
-def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *,
+def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *,
                     start: int, if_exists: str, threads: int,
                     progress: Callable[[int], object] | None) -> None:
     psycopg = _psycopg()
@@ -35,7 +34,7 @@ def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int
     for name in [table, *columns]:
         if len(name.encode()) > _MAX_NAME_BYTES:
             raise ValueError(f"PostgreSQL names are at most {_MAX_NAME_BYTES} bytes: {name!r}")
-    types = [SQL_TYPES[t] for t in dataset._engine.column_types()]
+    types = [SQL_TYPES[t] for t in dataset.column_types()]
     params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
                               "application_name": "tarvo", **target.params,
                               "client_encoding": "utf8"}
@@ -50,8 +49,8 @@ def load_postgresql(dataset: Dataset, target: DatabaseUrl, table: str, rows: int
             copy = sql.SQL("COPY {} ({}) FROM STDIN (FORMAT binary)").format(
                 sql.Identifier(table), sql.SQL(", ").join(map(sql.Identifier, columns)))
             with connection.cursor() as cursor, cursor.copy(copy) as stream:
-                dataset._write_stream(stream, "pgcopy", rows, start, threads, progress,
-                                      fileno=False)
+                dataset.stream_bytes(stream.write, "pgcopy", rows, start=start,
+                                     threads=threads, progress=progress)
     except psycopg.Error as exc:
         # Leaving the transaction's block rolled it back: the table is as it was.
         raise target.error(exc) from None
@@ -61,10 +60,20 @@ def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str
              types: list[str], if_exists: str) -> None:
     sql = psycopg.sql
     name = sql.Identifier(table)
+    quoted = name.as_string(connection)
+    if if_exists == "append":
+        found = _existing_types(connection, quoted)
+        if found is not None:  # appends to a table that is there run side by side
+            _check_types(table, columns, types, found)
+            return
+    # Loads that may create the table take turns (the lock ends with the transaction): a second
+    # load then finds the first one's table, as "fail", "append" and "replace" expect, rather
+    # than a clash in the catalogue over a table neither can see yet.
+    connection.execute("SELECT pg_advisory_xact_lock(%s, hashtext(%s))", [_LOCK_CLASS, quoted])
     if if_exists == "replace":
         connection.execute(sql.SQL("DROP TABLE IF EXISTS {}").format(name))
     elif if_exists == "append":
-        found = _existing_types(connection, name.as_string(connection))
+        found = _existing_types(connection, quoted)
         if found is not None:
             _check_types(table, columns, types, found)
             return
@@ -73,7 +82,8 @@ def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str
         for column, sql_type in zip(columns, types))
     try:
         connection.execute(sql.SQL("CREATE TABLE {} ({})").format(name, definition))
-    except psycopg.errors.DuplicateTable:
+    except (psycopg.errors.DuplicateTable, psycopg.errors.UniqueViolation):
+        # UniqueViolation: a table of that name made meanwhile by something other than tarvo.
         raise TableExistsError(table) from None
 
 

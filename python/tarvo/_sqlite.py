@@ -4,14 +4,13 @@ from __future__ import annotations
 import contextlib
 import json
 import os
+import secrets
 import sqlite3
 from collections.abc import Callable
-from typing import TYPE_CHECKING, Any
+from typing import Any
 
 from tarvo._database import DatabaseUrl, TableExistsError
-
-if TYPE_CHECKING:
-    from tarvo._dataset import Dataset
+from tarvo._source import RowSource
 
 # Declared types give each column SQLite's matching affinity, and say to readers (SQLAlchemy,
 # pandas.read_sql, sqlite3's PARSE_DECLTYPES) what the values are: dates as ISO text, the
@@ -27,14 +26,38 @@ def quoted(name: str) -> str:
     return '"' + name.replace('"', '""') + '"'
 
 
-def load_sqlite(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *, start: int,
+def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *, start: int,
                 if_exists: str, progress: Callable[[int], object] | None) -> None:
+    path = target.path
+    while not os.path.exists(path):
+        # A new file is made under a temporary name beside it and linked into place only when
+        # its load is complete: no other load can open it half made, and a failure removes
+        # only what no one else has seen. Linking fails if another load made the file first;
+        # the rows then go into that file.
+        temporary = os.path.join(os.path.dirname(path) or ".",
+                                 f".tarvo-load-{secrets.token_hex(6)}.tmp")
+        try:
+            _load(dataset, target, temporary, table, rows, start=start, if_exists=if_exists,
+                  progress=progress)
+            try:
+                os.link(temporary, path)
+                return
+            except FileExistsError:
+                continue
+            except OSError as exc:
+                raise target.error(exc) from None
+        finally:
+            _remove(temporary)
+    _load(dataset, target, path, table, rows, start=start, if_exists=if_exists, progress=progress)
+
+
+def _load(dataset: RowSource, target: DatabaseUrl, path: str, table: str, rows: int, *,
+          start: int, if_exists: str, progress: Callable[[int], object] | None) -> None:
     columns = list(dataset.columns)
-    types = [SQL_TYPES[t] for t in dataset._engine.column_types()]
-    created = target.path != ":memory:" and not os.path.exists(target.path)
+    types = [SQL_TYPES[t] for t in dataset.column_types()]
     try:
         # Autocommit mode, so that the one transaction below is spelled out, DDL included.
-        connection = sqlite3.connect(target.path, isolation_level=None)
+        connection = sqlite3.connect(path, isolation_level=None)
     except sqlite3.Error as exc:
         raise target.error(exc) from None
     loaded = False
@@ -58,8 +81,6 @@ def load_sqlite(dataset: Dataset, target: DatabaseUrl, table: str, rows: int, *,
             with contextlib.suppress(sqlite3.Error):
                 connection.execute("ROLLBACK")
         connection.close()
-        if not loaded and created:
-            _remove_new_file(target.path)
 
 
 def _prepare(connection: sqlite3.Connection, table: str, columns: list[str], types: list[str],
@@ -89,8 +110,7 @@ def _tuples(batch: list[dict[str, Any]], as_json: list[int]) -> list[tuple[Any, 
     return result
 
 
-def _remove_new_file(path: str) -> None:
-    # A file this call created holds nothing of the user's: a failed load leaves no trace.
+def _remove(path: str) -> None:
     for leftover in (path, path + "-journal"):
         try:
             os.remove(leftover)

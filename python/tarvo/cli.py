@@ -6,17 +6,17 @@ import contextlib
 import datetime
 import io
 import os
+import signal
 import stat
 import sys
 from typing import Any, NoReturn, Sequence
 
-from _tarvo import __version__
-
-from tarvo import _database
-from tarvo._database import IF_EXISTS, DatabaseError, TableExistsError
-from tarvo._dataset import MAX_ROWS, PROFILES, Dataset
+from tarvo import DatabaseError, Dataset, TableExistsError, __version__, _database
+from tarvo._checks import MAX_ROWS, MAX_THREADS
+from tarvo._database import IF_EXISTS
+from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
-from tarvo._output import FORMATS
+from tarvo._output import FORMATS, descriptor_of
 from tarvo._progress import Progress
 
 PROG = "tarvo"
@@ -75,9 +75,14 @@ def _date(text: str) -> datetime.date:
 
 
 def _threads(text: str) -> int:
-    count = _row_count(text)
+    try:
+        count = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
     if count < 1:
         raise argparse.ArgumentTypeError(f"must be at least 1: {text!r}")
+    if count > MAX_THREADS:
+        raise argparse.ArgumentTypeError(f"at most {MAX_THREADS}: {text!r}")
     return count
 
 
@@ -196,10 +201,13 @@ class Job:
 
     @staticmethod
     def _destination(fmt: str | None, output: str | None) -> tuple[str, str | None]:
-        if output is None or output == "-":
+        if output is None or output == "-" or descriptor_of(output) == 1:
+            # /dev/stdout is standard output: the rows, and no completion line among them.
             return fmt or "csv", None
         if output == "":
             raise UsageError("argument --output: empty file name")
+        if descriptor_of(output) is not None:  # /dev/fd/N of process substitution, /dev/stderr
+            return fmt or "csv", output
         suffix = next((f for f in FORMATS if output.lower().endswith("." + f)), None)
         if fmt is None:
             fmt = suffix or "csv"
@@ -358,9 +366,30 @@ def _command(argv: Sequence[str] | None) -> int:
         return EXIT_USAGE
 
 
+class Terminated(BaseException):
+    """SIGTERM or SIGHUP arrived: the run stops as on Ctrl-C, its temporary file removed."""
+
+    def __init__(self, signum: int) -> None:
+        super().__init__(signum)
+        self.signum = signum
+
+
+def _stop_on(signum: int, frame: object) -> None:
+    raise Terminated(signum)
+
+
+def _catch_termination() -> None:
+    # timeout(1), a CI cancellation and a closed terminal send these rather than SIGINT. A signal
+    # the caller ignores (nohup) stays ignored.
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        if signal.getsignal(signum) == signal.SIG_DFL:
+            signal.signal(signum, _stop_on)
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     """Entry point of the `tarvo` console script; returns the exit status."""
     _hold_standard_descriptors()
+    _catch_termination()
     try:
         try:
             status = _command(argv)
@@ -372,3 +401,5 @@ def main(argv: Sequence[str] | None = None) -> int:
         return _stdout_failed(exc.cause)
     except KeyboardInterrupt:
         return EXIT_INTERRUPTED
+    except Terminated as exc:
+        return 128 + exc.signum

@@ -5,7 +5,8 @@ import importlib
 from types import ModuleType
 from typing import Any
 
-from tarvo._dataset import Dataset, _check_range, _whole_number
+from tarvo._checks import check_range, whole_number
+from tarvo._dataset import Dataset
 
 INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
 DEFAULT_PARTITION_ROWS = 1_000_000
@@ -33,12 +34,12 @@ def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_P
     _import("pyarrow")
     if not isinstance(dataset, Dataset):
         raise TypeError(f"dataset must be a tarvo.Dataset, not {type(dataset).__name__}")
-    rows = _whole_number(rows, "rows")
-    start = _whole_number(start, "start")
-    partition_rows = _whole_number(partition_rows, "partition_rows")
+    rows = whole_number(rows, "rows")
+    start = whole_number(start, "start")
+    partition_rows = whole_number(partition_rows, "partition_rows")
     if partition_rows < 1:
         raise ValueError(f"partition_rows must be at least 1, not {partition_rows}")
-    _check_range(rows, start, "rows")
+    check_range(rows, start, "rows")
     dataset.arrow(rows, start=start)  # refuses here, not on a worker, what the range cannot hold
     firsts = list(range(start, start + rows, partition_rows)) or [start]
     parts = [(first, min(partition_rows, start + rows - first)) for first in firsts]
@@ -56,6 +57,8 @@ def draw_partition(part: tuple[int, int], dataset: Dataset,
     pyarrow = _import("pyarrow")
     pandas = _import("pandas")
     first, count = part
+    if columns is not None and not columns:  # len(frame) needs the index alone
+        return pandas.DataFrame(index=pandas.RangeIndex(first, first + count))
     if columns is not None:
         kinds = dataset.columns
         dataset = Dataset({name: kinds[name] for name in columns}, seed=dataset.seed,

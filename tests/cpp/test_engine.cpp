@@ -85,6 +85,22 @@ TEST(ChunkPipeline, GivesChunksInRowOrderForAnyThreadCount) {
   }
 }
 
+// Extremes of the arguments: a look-ahead of 2 x threads past 32 bits, and a chunk size near
+// 2**64, where (count + chunk_rows - 1) / chunk_rows would wrap to no chunk at all.
+TEST(ChunkPipeline, HugeThreadCountsAndChunkSizesStillGiveEveryRow) {
+  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, Profile::Uniform);
+  for (const auto& [chunk_rows, threads] :
+       {std::pair{std::uint64_t{4}, 0x80000000u}, std::pair{~std::uint64_t{0}, 2u}}) {
+    ChunkPipeline<RecordingSink> pipeline(plan, 5, 10, chunk_rows, threads,
+                                          [](std::uint64_t first, std::uint64_t) {
+                                            return std::make_unique<RecordingSink>(first);
+                                          });
+    std::uint64_t rows = 0;
+    while (auto chunk = pipeline.next()) rows += chunk->cells.size() / kColumns.size();
+    EXPECT_EQ(rows, 10u) << chunk_rows;
+  }
+}
+
 TEST(ChunkPipeline, AWorkersFailureReachesTheCallerAtItsChunk) {
   const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, make_profile("uniform"));
   ChunkPipeline<RecordingSink> pipeline(plan, 0, 100, 10, 3, [](std::uint64_t first, std::uint64_t) {

@@ -47,7 +47,8 @@ def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
     assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "Dummy", "PanicException",
-                                 "__version__"}
+                                 "TableExistsError", "__version__"}
+    assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 
 
 @pytest.mark.parametrize("rows", [0, 1, 5, 12_345])  # the last spans three chunks
@@ -164,6 +165,8 @@ def assert_one_error_line(done, status, *fragments):
         (["--seed", "x"], "not a whole number"),
         (["--as-of", "2026-13-01"], "not a date"),
         (["--threads", "0"], "must be at least 1"),
+        (["--threads", "99999999999999999999"], "argument --threads: at most 256"),
+        (["-f", "parquet", "--threads", "2147483648"], "argument --threads: at most 256"),
         (["-n", "2", "--start", str(MAX_ROWS - 1)], "rows end at 2**63"),
         (["-c", "a=age", "-u", "a"], "argument --unique: column 'a': cannot be unique"),
         (["-c", "s=sss_number", "-u", "s", "-n", "2", "--start", "728999999"],
@@ -429,3 +432,48 @@ def test_parquet_to_standard_output_and_to_a_file(tmp_path):
     from_pipe = parquet.read_table(io.BytesIO(piped.stdout))
     assert from_pipe.equals(parquet.read_table(tmp_path / "people.parquet"))
     assert from_pipe.num_rows == 300 and from_pipe.column_names == DEFAULT_HEADER
+
+
+def test_descriptor_paths_are_written_as_streams(tmp_path):
+    args = ("-n", "2", "-c", "a=age", "--seed", "1", "--as-of", "2026-01-01")
+    rows = tarvo_cmd(*args, cwd=tmp_path).stdout
+    # Standard output redirected to a file: /dev/stdout is that file, written where it stands.
+    script = ("import datetime, tarvo; print('before', flush=True); "
+              "tarvo.Dataset({'a': 'age'}, seed=1, as_of=datetime.date(2026, 1, 1))"
+              ".write('/dev/stdout', 2, format='csv'); print('after')")
+    with open(tmp_path / "api.txt", "wb") as out:
+        subprocess.run([sys.executable, "-c", script], stdout=out, check=True, cwd=tmp_path)
+    with open(tmp_path / "cli.txt", "wb") as out:
+        subprocess.run([sys.executable, "-m", "tarvo", *args, "-o", "/dev/stdout"], stdout=out,
+                       check=True, cwd=tmp_path)
+    assert (tmp_path / "api.txt").read_text() == "before\n" + rows + "after\n"
+    assert (tmp_path / "cli.txt").read_text() == rows  # no completion line among the rows
+    assert tarvo_cmd(*args, "-o", "/proc/self/fd/1", cwd=tmp_path).stdout == rows  # a pipe
+    # Process substitution hands over /dev/fd/N, a pipe's end.
+    read_end, write_end = os.pipe()
+    with subprocess.Popen([sys.executable, "-m", "tarvo", *args, "-o", f"/dev/fd/{write_end}"],
+                          pass_fds=(write_end,), cwd=tmp_path, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True) as done:
+        os.close(write_end)
+        with open(read_end, "rb") as pipe:
+            received = pipe.read().decode()
+        stdout, stderr = done.communicate(timeout=60)
+    assert (done.returncode, stderr, received) == (0, "", rows)
+    assert stdout == f"Successfully saved to /dev/fd/{write_end}\n"
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["api.txt", "cli.txt"]
+
+
+@pytest.mark.parametrize("signum", [signal.SIGTERM, signal.SIGHUP])
+def test_termination_removes_the_temporary_file(tmp_path, signum):
+    (tmp_path / "old.csv").write_text("precious")
+    with subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "20000000", "-o", "old.csv"],
+                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as run:
+        deadline = time.monotonic() + 60
+        while not any(p.name.endswith(".tmp") for p in tmp_path.iterdir()):
+            assert time.monotonic() < deadline and run.poll() is None
+            time.sleep(0.01)
+        run.send_signal(signum)
+        run.communicate(timeout=60)
+    assert run.returncode == 128 + signum
+    assert [p.name for p in tmp_path.iterdir()] == ["old.csv"]
+    assert (tmp_path / "old.csv").read_text() == "precious"

@@ -172,7 +172,8 @@ def test_last_rows_and_empty_requests():
     ds = dataset({"v": "uuid"})
     assert len(ds.rows(1, start=2**63 - 1)) == 1
     assert ds.rows(0, start=2**63) == []
-    assert dataset({}).rows(3) == [{}, {}, {}]
+    with pytest.raises(ValueError, match="at least one column"):
+        dataset({})  # rows without columns could not carry their count to a file or a table
 
 
 def test_definition_round_trips():
@@ -218,3 +219,15 @@ def test_unique_columns_never_repeat_and_keep_their_format(profile):
 def test_unique_errors(call, message):
     with pytest.raises(ValueError, match=message):
         call()
+
+
+class Repeating(dict):
+    """A mapping whose items() gives one name twice."""
+
+    def items(self):
+        return [("a", "int"), ("a", "age")]
+
+
+def test_a_name_given_twice_is_refused():
+    with pytest.raises(ValueError, match="column 'a' is given twice"):
+        tarvo.Dataset(Repeating(a="int"))

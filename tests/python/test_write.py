@@ -4,7 +4,10 @@ import datetime
 import io
 import json
 import os
+import subprocess
+import sys
 import threading
+import time
 
 import pytest
 
@@ -116,3 +119,126 @@ def test_parquet_reads_back_as_the_rows(tmp_path):
     for row in table:
         row["born"] = row["born"].isoformat()
     assert table == rows and os.listdir(tmp_path) == ["out.parquet"]
+
+
+class Trickle(io.RawIOBase):
+    """A raw stream that takes at most 100 bytes a call, and now and then none (None, as a
+    non-blocking stream says)."""
+
+    def __init__(self):
+        super().__init__()
+        self.data = bytearray()
+        self.calls = 0
+
+    def writable(self):
+        return True
+
+    def write(self, piece):
+        self.calls += 1
+        if self.calls % 50 == 1:
+            return None
+        taken = bytes(memoryview(piece)[:100])
+        self.data += taken
+        return len(taken)
+
+
+@pytest.mark.parametrize("fmt", ["csv", "jsonl", "parquet"])
+def test_short_writes_are_completed(fmt):
+    if fmt == "parquet":
+        pytest.importorskip("pyarrow")
+    whole = io.BytesIO()
+    DATASET.write(whole, 400, format=fmt)
+    trickle = Trickle()
+    DATASET.write(trickle, 400, format=fmt)
+    assert bytes(trickle.data) == whole.getvalue() and len(whole.getvalue()) > 10_000
+
+
+class NonBlockingPipe(io.FileIO):
+    """The writing end of a non-blocking pipe, which tells when it first had to refuse."""
+
+    def __init__(self, fd, refused):
+        super().__init__(fd, "wb")
+        self.refused = refused
+
+    def write(self, piece):
+        written = super().write(piece)
+        if written is None:
+            self.refused.set()
+        return written
+
+
+def test_a_full_non_blocking_pipe_is_waited_for():
+    read_end, write_end = os.pipe()
+    os.set_blocking(write_end, False)
+    refused, received = threading.Event(), []
+
+    def drain():
+        refused.wait(60)  # the pipe is full and the writer was told so before anything is read
+        with open(read_end, "rb") as pipe:
+            received.append(pipe.read())
+
+    reader = threading.Thread(target=drain)
+    reader.start()
+    with NonBlockingPipe(write_end, refused) as pipe:
+        DATASET.write(pipe, 5000, format="csv")
+    reader.join(60)
+    whole = io.BytesIO()
+    DATASET.write(whole, 5000, format="csv")
+    assert refused.is_set() and received == [whole.getvalue()]
+
+
+def test_progress_true_draws_the_command_lines_bar(capsys):
+    class Slow(io.BytesIO):
+        def write(self, piece):
+            time.sleep(0.6)  # past the bar's one-second delay after the second chunk
+            return super().write(piece)
+
+    DATASET.write(Slow(), 40_000, format="csv", progress=True)
+    drawn = capsys.readouterr().err
+    assert "40000/40000 rows" in drawn and f"seed {DATASET.seed}" in drawn
+    assert drawn.endswith("\r") and drawn.startswith("\r[")  # wiped at the end
+
+
+@pytest.mark.parametrize("threads", [0, 257, 2**31, 2**33, 2**70])
+def test_one_thread_rule_for_every_entry_point(threads, tmp_path):
+    # Beyond the limit, the look-ahead of 2 x threads chunks once wrapped to none and hung.
+    for call in (lambda: DATASET.write(io.BytesIO(), 10, format="csv", threads=threads),
+                 lambda: DATASET.arrow(10, threads=threads),
+                 lambda: DATASET.to_database(f"sqlite:///{tmp_path}/t.db", "t", 10,
+                                             threads=threads)):
+        with pytest.raises(ValueError, match=f"threads must be from 1 to 256, not {threads}"):
+            call()
+
+
+def test_a_batch_size_past_the_rows_is_one_batch_of_them():
+    pyarrow = pytest.importorskip("pyarrow")
+    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**64 - 1, threads=2))
+    assert table.to_pylist() == [{**r, "born": datetime.date.fromisoformat(r["born"])}
+                                 for r in DATASET.rows(10, start=3)]
+
+
+def test_a_failure_at_the_last_step_leaves_no_temporary_file(tmp_path):
+    target = tmp_path / "out.csv"
+    # The rename fails: something made a directory at the name meanwhile.
+    with pytest.raises(IsADirectoryError):
+        DATASET.write(target, 10, progress=lambda done: target.mkdir(exist_ok=True))
+    assert [p.name for p in tmp_path.iterdir()] == ["out.csv"] and target.is_dir()
+    # The close fails: the disk fills as the last buffered bytes of a Parquet file are written.
+    pytest.importorskip("pyarrow")
+    whole = io.BytesIO()
+    DATASET.write(whole, 2000, format="parquet")
+    script = (f"import datetime, resource, signal, tarvo\n"
+              f"signal.signal(signal.SIGXFSZ, signal.SIG_IGN)\n"
+              f"resource.setrlimit(resource.RLIMIT_FSIZE, ({len(whole.getvalue()) - 10},) * 2)\n"
+              f"dataset = tarvo.Dataset({COLUMNS!r}, seed=3, as_of=datetime.date(2026, 1, 1))\n"
+              f"dataset.write('full/out.parquet', 2000)\n")
+    (tmp_path / "full").mkdir()
+    done = subprocess.run([sys.executable, "-c", script], cwd=tmp_path, capture_output=True,
+                          text=True, check=False)
+    assert "File too large" in done.stderr and list((tmp_path / "full").iterdir()) == []
+
+
+def test_a_name_at_the_length_limit_is_written(tmp_path):
+    target = tmp_path / ("n" * 251 + ".csv")  # 255 bytes: the temporary name must be shorter
+    DATASET.write(target, 3)
+    assert [p.name for p in tmp_path.iterdir()] == [target.name]

@@ -33,8 +33,10 @@ class ChunkPipeline {
         start_(start),
         count_(count),
         chunk_rows_(std::max<std::uint64_t>(chunk_rows, 1)),
-        chunks_((count + chunk_rows_ - 1) / chunk_rows_),
-        window_(2 * std::max(threads, 1u)),
+        // Neither may wrap: a chunk size near 2**64 is one chunk, and 2**31 threads look
+        // 2**32 chunks ahead, not none.
+        chunks_(count / chunk_rows_ + (count % chunk_rows_ != 0)),
+        window_(2 * std::uint64_t{std::max(threads, 1u)}),
         make_sink_(std::move(make_sink)) {
     const std::uint64_t workers = std::min<std::uint64_t>(std::max(threads, 1u), chunks_);
     try {
