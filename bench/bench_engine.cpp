@@ -1,8 +1,9 @@
 // bench/bench_engine.cpp: the row drawer alone, into a sink that only looks at each cell.
 //
 // Usage: bench_engine [rows]. Prints rows per second and nanoseconds per row for the ten
-// benchmark columns, the same columns one at a time (where a row's time goes), and the
-// counter-based block function alone.
+// benchmark columns, the same columns one at a time (where a row's time goes), the orders table
+// of the column language, what a share of nulls costs a column, and the counter-based block
+// function alone. bench/compare_drawer.sh runs it beside the build of another commit.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -58,6 +59,17 @@ int main(int argc, char** argv) {
       const double one = median_ns_per_row({column}, rows, 5, profile);
       std::printf("  %-14s alone            %6.1f ns\n", column.second.c_str(), one - empty);
     }
+  }
+  const double orders = median_ns_per_row(bench::kOrderColumns, rows, 7, "uniform");
+  std::printf("orders table, 10 columns: %.0f ns/row, %.2f M rows/s on one core\n", orders,
+              1e3 / orders);
+  for (const char* kind : {"email", "int:1:100", "full_address"}) {
+    const std::string text(kind);
+    const double plain = median_ns_per_row({{"c", text}, {"id", "uuid"}}, rows, 7, "census");
+    const double nulls = median_ns_per_row({{"c", text + ";nulls=0.1"}, {"id", "uuid"}}, rows, 7,
+                                           "census");
+    std::printf("  %-14s with nulls=0.1: %.1f ns/row against %.1f (%+.1f%%)\n", kind, nulls,
+                plain, 100.0 * (nulls / plain - 1.0));
   }
   std::uint64_t acc = 0;
   const auto start = std::chrono::steady_clock::now();

@@ -21,6 +21,22 @@ inline const Columns kBenchmarkColumns = {
     {"id", "uuid"},
 };
 
+// An orders table of the column language: a row number, a pattern, a weighted choice, a
+// datetime, money, a boolean, a date that is mostly empty, a template over two of these, a
+// UUID and an int.
+inline const Columns kOrderColumns = {
+    {"order_id", "row:1"},
+    {"order_no", "pattern:ORD-2026-######"},
+    {"status", "choice:Active=80,Inactive=15,Suspended=5"},
+    {"created_at", "datetime:-2y:0d"},
+    {"total", "money:50:25000"},
+    {"paid", "bool:0.85"},
+    {"deleted_at", "date:-1y:0d;nulls=0.9"},
+    {"label", "template:{order_no}/{status|lower}"},
+    {"uuid", "uuid"},
+    {"items", "int:1:12"},
+};
+
 // Touches every cell so nothing is optimised away, and keeps nothing.
 class DiscardSink final : public tarvo::Sink {
  public:
@@ -28,6 +44,8 @@ class DiscardSink final : public tarvo::Sink {
   void null() override { ++checksum; }
   void integer(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
   void real(double v) override { checksum += static_cast<std::uint64_t>(v); }
+  void date(std::int32_t days, std::string_view) override { checksum += static_cast<std::uint64_t>(days); }
+  void timestamp(std::int64_t s, std::string_view) override { checksum += static_cast<std::uint64_t>(s); }
   void boolean(bool v) override { checksum += v ? 1 : 0; }
   void money(std::int64_t v) override { checksum += static_cast<std::uint64_t>(v); }
   void text(std::string_view v) override { checksum += v.size() + static_cast<unsigned char>(v[0]); }

@@ -7,7 +7,8 @@ _engine = load_engine()
 PanicException = _engine.PanicException
 
 from tarvo._database import DatabaseError, TableExistsError  # noqa: E402
+from tarvo._column import Column  # noqa: E402
 from tarvo._dataset import Dataset  # noqa: E402  (needs the engine loaded above)
 
-__all__ = ["DatabaseError", "Dataset", "Dummy", "PanicException", "TableExistsError",
+__all__ = ["Column", "DatabaseError", "Dataset", "Dummy", "PanicException", "TableExistsError",
            "__version__"]

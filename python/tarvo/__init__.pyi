@@ -15,6 +15,7 @@ class Dummy:
 
 from tarvo._database import DatabaseError as DatabaseError
 from tarvo._database import TableExistsError as TableExistsError
+from tarvo._column import Column as Column
 from tarvo._dataset import Dataset as Dataset
 
 class PanicException(BaseException):

@@ -7,9 +7,10 @@ import os
 import secrets
 import sys
 from collections.abc import Callable, Iterable, Iterator, Mapping
-from typing import Any, Union
+from typing import Any, Literal, Union
 
 from tarvo import _database, _engine, _output, _parquet
+from tarvo._column import Column, ColumnDefinition, column_text, split_options
 from tarvo._checks import (MAX_ROWS, at_least_one, check_progress, check_range, shown,
                            thread_count, whole_number)
 from tarvo._output import Target
@@ -21,6 +22,9 @@ SEED_BITS = 128
 _CHUNK_ROWS = 16384
 _OVERLAP_ROWS = 8192
 PROFILES = ("census", "uniform")
+Profile = Literal["census", "uniform"]
+Format = Literal["csv", "json", "jsonl", "parquet"]
+IfExists = Literal["fail", "replace", "append"]
 # Rows per Arrow batch: a batch of the ten benchmark columns is about 13 MB, so the few drawn
 # ahead stay small; 4,096 to 262,144 rows measured alike into pyarrow and polars, and fewer
 # chunks make every later operation on the table cheaper.
@@ -42,20 +46,19 @@ class Dataset:
     machines. ``rows(n, start=s)`` therefore returns exactly rows s .. s+n-1 of the same table.
     """
 
-    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_unique", "_engine")
+    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_unique", "_ages", "_engine")
 
-    def __init__(self, columns: Mapping[str, str], *, seed: int | None = None,
-                 as_of: datetime.date | None = None, profile: str = "census",
-                 unique: Iterable[str] = ()) -> None:
+    def __init__(self, columns: Mapping[str, ColumnDefinition], *, seed: int | None = None,
+                 as_of: datetime.date | None = None, profile: Profile = "census",
+                 unique: Iterable[str] = (), ages: tuple[int, int] | None = None) -> None:
         if not isinstance(columns, Mapping):
             raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
         pairs: list[tuple[str, str]] = []
         names: set[str] = set()
-        for name, kind in columns.items():
+        for name, definition in columns.items():
             if not isinstance(name, str):
                 raise TypeError(f"column names must be str, not {type(name).__name__}: {name!r}")
-            if not isinstance(kind, str):
-                raise TypeError(f"column {name!r}: the kind must be str, not {type(kind).__name__}")
+            kind = column_text(name, definition)
             if name in names:
                 # A mapping whose items() repeats a name: one column to .columns, two to the
                 # writers, and a pickled copy that draws other rows.
@@ -90,16 +93,31 @@ class Dataset:
         for name in unique:
             if not isinstance(name, str):
                 raise TypeError(f"unique names columns by str, not {type(name).__name__}")
+        if ages is not None:
+            ages = _age_range(ages)
         # Any int names a seed: it is taken modulo 2**128, so -1 and 2**128 - 1 are one seed.
         key = seed % 2**SEED_BITS
         self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
                                       as_of.year, as_of.month, as_of.day, profile, list(unique),
-                                      None)
+                                      ages)
         self._columns = dict(pairs)
         self._seed = seed
         self._as_of = as_of
         self._profile = profile
         self._unique = unique
+        self._ages = ages
+
+    @classmethod
+    def from_file(cls, path: str | os.PathLike[str]) -> Dataset:
+        """The data set a TOML file describes (see the README's "Data set files"); a bad file is
+        a ValueError naming the file, the line and the key."""
+        from tarvo._dataset_file import read_dataset
+        return read_dataset(path)
+
+    def to_file(self, path: str | os.PathLike[str]) -> None:
+        """Writes the definition as a TOML file that from_file reads back equal."""
+        from tarvo._dataset_file import write_dataset
+        write_dataset(self, path)
 
     @property
     def columns(self) -> dict[str, str]:
@@ -125,6 +143,17 @@ class Dataset:
         """The columns whose values never repeat across the data set's rows."""
         return self._unique
 
+    @property
+    def ages(self) -> tuple[int, int] | None:
+        """The ages of the data set's people, youngest and oldest, or None for the profile's."""
+        return self._ages
+
+    def column(self, name: str) -> Column:
+        """The column `name` as a Column (its kind and options)."""
+        text = self._columns[name]
+        kind, nulls = _split_nulls(text)
+        return Column(kind, nulls=nulls)
+
     def rows(self, n: int, *, start: int = 0) -> list[dict[str, Any]]:
         """Rows start .. start + n - 1 as dicts, the same value types as Dummy.seed."""
         n = whole_number(n, "n")
@@ -142,7 +171,7 @@ class Dataset:
         types: tuple[str, ...] = self._engine.column_types()
         return types
 
-    def write(self, target: Target, rows: int, *, format: str | None = None, start: int = 0,
+    def write(self, target: Target, rows: int, *, format: Format | None = None, start: int = 0,
               threads: int | None = None, progress: ProgressOption = None) -> None:
         """Write rows start .. start + rows - 1 to a path or a binary file object.
 
@@ -196,7 +225,7 @@ class Dataset:
                            progress)
 
     def to_database(self, url: str, table: str, rows: int, *, start: int = 0,
-                    if_exists: str = "fail", threads: int | None = None,
+                    if_exists: IfExists = "fail", threads: int | None = None,
                     progress: ProgressOption = None) -> None:
         """Load rows start .. start + rows - 1 into `table` of a PostgreSQL or SQLite database.
 
@@ -208,7 +237,7 @@ class Dataset:
         loaded, and tarvo.DatabaseError says why in one line without the URL's password.
         """
         table = _database.check_table(table)
-        if_exists = _database.check_if_exists(if_exists)
+        checked_if_exists = _database.check_if_exists(if_exists)
         rows = whole_number(rows, "rows")
         start = whole_number(start, "start")
         check_range(rows, start, "rows")
@@ -219,12 +248,12 @@ class Dataset:
             # Each driver module is imported when its database is asked for.
             if target.dialect == "sqlite":
                 from tarvo._sqlite import load_sqlite
-                load_sqlite(self, target, table, rows, start=start, if_exists=if_exists,
-                            progress=report)
+                load_sqlite(self, target, table, rows, start=start,
+                            if_exists=checked_if_exists, progress=report)
             else:
                 from tarvo._postgres import load_postgresql
-                load_postgresql(self, target, table, rows, start=start, if_exists=if_exists,
-                                threads=threads, progress=report)
+                load_postgresql(self, target, table, rows, start=start,
+                                if_exists=checked_if_exists, threads=threads, progress=report)
 
     @contextlib.contextmanager
     def _progress(self, progress: ProgressOption,
@@ -267,8 +296,9 @@ class Dataset:
 
     def __repr__(self) -> str:
         unique = f", unique={list(self._unique)!r}" if self._unique else ""
+        ages = f", ages={self._ages!r}" if self._ages else ""
         return (f"Dataset({self._columns!r}, seed={self._seed!r}, "
-                f"as_of={self._as_of!r}, profile={self._profile!r}{unique})")
+                f"as_of={self._as_of!r}, profile={self._profile!r}{unique}{ages})")
 
     def __eq__(self, other: object) -> bool:
         if not isinstance(other, Dataset):
@@ -280,16 +310,40 @@ class Dataset:
 
     def __reduce__(self) -> tuple[Any, ...]:
         # Pickles as its definition: another process rebuilds the same table from it.
-        return (_rebuild, (self._columns, self._seed, self._as_of, self._profile, self._unique))
+        return (_rebuild, (self._columns, self._seed, self._as_of, self._profile, self._unique,
+                           self._ages))
 
     def _state(self) -> tuple[Any, ...]:
         return (tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
-                self._profile, frozenset(self._unique))
+                self._profile, frozenset(self._unique), self._ages)
 
 
-def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: str,
-             unique: tuple[str, ...] = ()) -> Dataset:
-    return Dataset(columns, seed=seed, as_of=as_of, profile=profile, unique=unique)
+def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: Profile,
+             unique: tuple[str, ...] = (), ages: tuple[int, int] | None = None) -> Dataset:
+    return Dataset(columns, seed=seed, as_of=as_of, profile=profile, unique=unique, ages=ages)
+
+
+def _age_range(ages: object) -> tuple[int, int]:
+    if isinstance(ages, (str, bytes)) or not isinstance(ages, Iterable):
+        raise TypeError(f"ages must be a (youngest, oldest) pair, not {type(ages).__name__}")
+    pair = tuple(ages)
+    if len(pair) != 2:
+        raise ValueError(f"ages must be a (youngest, oldest) pair, not {len(pair)} numbers")
+    youngest, oldest = (whole_number(age, "ages") for age in pair)
+    if youngest < 0 or oldest > 150:
+        raise ValueError(f"ages must lie from 0 to 150, not {youngest} to {oldest}")
+    return youngest, oldest
+
+
+def _split_nulls(text: str) -> tuple[str, float]:
+    """A column's text as its kind and its share of nulls."""
+    kind, _, options = split_options(text)
+    nulls = 0.0
+    for option in options.split(";") if options else []:
+        name, _, value = option.partition("=")
+        if name == "nulls":
+            nulls = float(value)
+    return kind, nulls
 
 
 def _usable_cores() -> int:

@@ -88,7 +88,7 @@ TEST(ChunkPipeline, GivesChunksInRowOrderForAnyThreadCount) {
 // Extremes of the arguments: a look-ahead of 2 x threads past 32 bits, and a chunk size near
 // 2**64, where (count + chunk_rows - 1) / chunk_rows would wrap to no chunk at all.
 TEST(ChunkPipeline, HugeThreadCountsAndChunkSizesStillGiveEveryRow) {
-  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, Profile::Uniform);
+  const Plan plan = make_plan(kColumns, 1, 0, {2026, 1, 1}, make_profile("uniform"));
   for (const auto& [chunk_rows, threads] :
        {std::pair{std::uint64_t{4}, 0x80000000u}, std::pair{~std::uint64_t{0}, 2u}}) {
     ChunkPipeline<RecordingSink> pipeline(plan, 5, 10, chunk_rows, threads,

@@ -31,7 +31,8 @@ FIXED_KINDS = {
     "tin_number", "philhealth_number", "region", "province", "city_mun", "barangay", "zip_code",
     "address", "full_address",
 }
-PREFIXES = {"int:", "float:", "choice:", "list:"}
+PREFIXES = {"int:", "float:", "choice:", "list:", "row:", "bool:", "money:", "date:", "datetime:",
+            "time:", "pattern:", "template:"}
 
 
 def tarvo_cmd(*args, cwd, **kwargs):
@@ -46,7 +47,7 @@ def read_csv(text):
 def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
-    assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "Dummy", "PanicException",
+    assert set(tarvo.__all__) == {"Column", "DatabaseError", "Dataset", "Dummy", "PanicException",
                                  "TableExistsError", "__version__"}
     assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 

@@ -215,12 +215,13 @@ void BatchSink::date(std::int32_t days, std::string_view) {
   put(take(ValueType::Date).values, rows_, days);
 }
 
+// Arrow's timestamp and time32 are in milliseconds here (see value_type.cpp).
 void BatchSink::timestamp(std::int64_t seconds, std::string_view) {
-  put(take(ValueType::Timestamp).values, rows_, seconds);
+  put(take(ValueType::Timestamp).values, rows_, seconds * 1000);
 }
 
 void BatchSink::time_of_day(std::int32_t seconds, std::string_view) {
-  put(take(ValueType::Time).values, rows_, seconds);
+  put(take(ValueType::Time).values, rows_, seconds * 1000);
 }
 
 void BatchSink::address(const Address* a) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/row_person.hpp"
 #include "engine/sink.hpp"
@@ -28,6 +29,13 @@ enum Reads : std::uint8_t {
 
 struct Plan;
 
+// The texts of the row's cells that other cells read (a template's fields), kept as the row
+// drawer writes those cells, so a template copies them rather than drawing them again.
+struct RowTexts {
+  std::vector<std::string> text;  // by the column's text slot
+  std::vector<std::uint8_t> filled;
+};
+
 // One row as its cells see it.
 struct RowView {
   std::uint64_t row;
@@ -35,6 +43,7 @@ struct RowView {
   const Address* address;   // null when no column reads the place, or the data has none
   const Plan* plan;         // null for Dummy's rows
   std::string* scratch;     // the drawing thread's buffer for composed texts, reused by each cell
+  RowTexts* texts;          // null for Dummy's rows
 };
 
 // What a resolved column is, fixed when the plan is made: the sinks and the bounds read this

@@ -84,9 +84,11 @@ class Resolver final : public ColumnLookup {
 
   const PlannedColumn* column(std::string_view name) const override {
     for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
-      if (plan_.columns[i].name == name) {
+      PlannedColumn& column = plan_.columns[i];
+      if (column.name == name) {
         resolve(i);
-        return &plan_.columns[i];
+        if (column.text_slot < 0) column.text_slot = static_cast<int>(plan_.text_slots++);
+        return &column;
       }
     }
     return nullptr;

@@ -15,10 +15,12 @@
 
 namespace tarvo {
 
-// The fourth counter word of a column's null stream: its blocks are {row, b, stream, 1}, apart
-// from the column's value stream {row, b, stream, 0}, so whether a cell is null never moves
-// the values of the cells that are not.
+// The fourth counter word of a column's null stream, apart from its value stream's 0, so whether
+// a cell is null never moves the values of the cells that are not. One block of the null stream
+// serves four rows: block {r / 4, 0, stream, 1}, word r % 4, decides row r, so the drawer
+// makes one block per four rows of a column, and any row is still decided alone.
 inline constexpr std::uint64_t kNullLane = 1;
+inline constexpr std::uint64_t kRowsPerNullBlock = 4;
 
 struct PlannedColumn {
   std::string name;
@@ -32,10 +34,18 @@ struct PlannedColumn {
   double nulls = 0;
   bool unique = false;
   std::uint64_t capacity = 0;  // of a unique column: rows below it never repeat a value
+  int text_slot = -1;  // where the row keeps this cell's text for the cells that read it
 
   ValueType type() const { return drawer->traits().type; }
   bool nullable() const { return null_below != 0; }
-  bool is_null(std::uint64_t first_word) const { return (first_word >> 11) < null_below; }
+  // Whether the cell whose null word is `word` is null.
+  bool is_null(std::uint64_t word) const { return (word >> 11) < null_below; }
+  PhiloxBlock null_block(const PhiloxKey& key, std::uint64_t row) const {
+    return philox4x64_10({row / kRowsPerNullBlock, 0, stream, kNullLane}, key);
+  }
+  bool is_null_at(const PhiloxKey& key, std::uint64_t row) const {
+    return nullable() && is_null(null_block(key, row)[row % kRowsPerNullBlock]);
+  }
 };
 
 // Immutable once made, so any number of threads may draw from one plan at once.
@@ -45,6 +55,7 @@ struct Plan {
   std::shared_ptr<const Profile> profile;
   std::vector<PlannedColumn> columns;
   std::uint8_t reads = kReadsNothing;  // what the columns read, together
+  std::size_t text_slots = 0;          // cells kept as text in each row, for others to read
 
   bool needs_person() const { return (reads & kReadsPerson) != 0; }
   bool needs_address() const { return (reads & kReadsPlace) != 0; }

@@ -101,8 +101,8 @@ class CensusProfile final : public Profile {
   bool person_takes_two_blocks() const noexcept override { return true; }
 
   void draw_person(CounterRng& rng, CivilDate as_of, bool, RowPerson& row) const override {
-    const census::CensusPerson& person = row.census =
-        census::draw_census_person(rng, as_of, *ages_, ages().youngest);
+    row.census = census::draw_census_person(rng, as_of, *ages_, ages().youngest);
+    const census::CensusPerson& person = row.census;
     row.is_census = true;
     const CensusLists& lists = census_lists();
     row.male = person.male;

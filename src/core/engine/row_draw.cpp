@@ -1,9 +1,13 @@
 // src/core/engine/row_draw.cpp: the row loop: a row's person and place, then each column's drawer.
 #include "engine/row_draw.hpp"
 
+#include <algorithm>
+
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/text_sink.hpp"
 
 #include "providers/address.hpp"
 #include "providers/personal.hpp"
@@ -17,7 +21,9 @@ namespace {
 struct ColumnStep {
   const PlannedColumn* column;
   int words = -1;  // index of its first value block in the row's batch, or -1: draws none
-  int nulls = -1;  // index of its first null block, or -1: never null
+  // The null block of the four rows around the current one, for a column with nulls.
+  std::uint64_t null_group = ~std::uint64_t{0};
+  PhiloxBlock null_words{};
 };
 
 }  // namespace
@@ -39,11 +45,9 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   steps.reserve(plan.columns.size());
   for (const PlannedColumn& column : plan.columns) {
     ColumnStep step{&column};
-    if (column.nullable()) {
-      step.nulls = static_cast<int>(wanted.size());
-      wanted.push_back({column.stream, kNullLane});
-    }
-    if (column.drawer->traits().draws_words) {
+    // A column that is mostly null would waste its value block in the batch: its block is
+    // made alone, and only for the cells that are not null.
+    if (column.drawer->traits().draws_words && column.nulls < 0.5) {
       step.words = static_cast<int>(wanted.size());
       wanted.push_back({column.stream, 0});
     }
@@ -54,6 +58,11 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   std::vector<PhiloxBlock> first(wanted.size());
   PhiloxBlock person_second{};
   std::string scratch;
+  // One person for every row: a profile writes the same fields of it in each row, and building
+  // a fresh one (its census record zeroed) each time cost more than a column.
+  RowPerson person;
+  RowTexts texts{std::vector<std::string>(plan.text_slots),
+                 std::vector<std::uint8_t>(plan.text_slots)};
 
   for (std::uint64_t row = start; row < start + count; ++row) {
     for (std::size_t k = 0; k < wanted.size(); ++k) {
@@ -65,7 +74,6 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
       person_second = CounterRng::block(plan.key, row, profile.person_stream(), 1);
     }
     std::size_t next = 0;
-    RowPerson person;
     if (needs_person) {
       CounterRng rng = person_needs_two
                            ? CounterRng(plan.key, row, profile.person_stream(), first[next],
@@ -80,19 +88,34 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
       address = profile.draw_address(rng);
     }
     const RowView view{row, needs_person ? &person : nullptr, address ? &*address : nullptr,
-                       &plan, &scratch};
+                       &plan, &scratch, &texts};
+    std::fill(texts.filled.begin(), texts.filled.end(), 0);
     sink.begin_row();
-    for (const ColumnStep& step : steps) {
-      if (step.nulls >= 0 && step.column->is_null(first[step.nulls][0])) {
-        sink.null();
-        continue;
+    for (ColumnStep& step : steps) {
+      const PlannedColumn& column = *step.column;
+      const int slot = column.text_slot;
+      if (slot >= 0) {
+        texts.text[slot].clear();
+        texts.filled[slot] = 1;
       }
-      if (step.words >= 0) {
-        CounterRng rng(plan.key, row, step.column->stream, first[step.words]);
-        step.column->drawer->draw(rng, view, sink);
+      if (column.nullable()) {
+        if (row / kRowsPerNullBlock != step.null_group) {
+          step.null_group = row / kRowsPerNullBlock;
+          step.null_words = column.null_block(plan.key, row);
+        }
+        if (column.is_null(step.null_words[row % kRowsPerNullBlock])) {
+          sink.null();
+          continue;
+        }
+      }
+      CounterRng rng = step.words >= 0
+                           ? CounterRng(plan.key, row, column.stream, first[step.words])
+                           : CounterRng(plan.key, row, column.stream);
+      if (slot >= 0) {
+        TeeSink tee(sink, texts.text[slot]);
+        column.drawer->draw(rng, view, tee);
       } else {
-        CounterRng unused(plan.key, row, step.column->stream);
-        step.column->drawer->draw(unused, view, sink);
+        column.drawer->draw(rng, view, sink);
       }
     }
     sink.end_row();
@@ -107,7 +130,7 @@ void draw_thread_rows(std::span<const std::shared_ptr<const Drawer>> columns, st
     RowPerson person;
     uniform_row_person(draw_person(rng, today_utc()), person);
     const std::optional<Address> address = generate_address(rng);
-    const RowView view{i, &person, address ? &*address : nullptr, nullptr, &scratch};
+    const RowView view{i, &person, address ? &*address : nullptr, nullptr, &scratch, nullptr};
     sink.begin_row();
     for (const auto& column : columns) column->draw(rng, view, sink);
     sink.end_row();

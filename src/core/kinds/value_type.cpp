@@ -8,7 +8,8 @@ namespace {
 
 using enum ValueType;
 
-// Money is decimal(18, 2) everywhere it is typed: the money kind keeps sums below 10^16 pesos,
+// Times are in milliseconds in Arrow, as Parquet stores them, so a file reads back the types
+// it was written with. Money is decimal(18, 2) everywhere it is typed: the money kind keeps sums below 10^16 pesos,
 // so eighteen digits always suffice. Timestamps are instants written at Philippine time, +08:00
 // all year (the Philippines has kept no daylight saving time since 1990), and become timestamptz
 // in PostgreSQL, which stores the instant and shows it in the session's zone. In SQLite, which has
@@ -23,8 +24,8 @@ constexpr std::array kValueTypes = std::to_array<ValueTypeInfo>({
   {Money,      "money",     "Decimal", "decimal(18, 2)",    "d:18,2",      "numeric(18,2)",    "TEXT"},
   {Text,       "text",      "str",     "",                  "",            "text",             "TEXT"},
   {Date,       "date",      "str",     "date",              "tdD",         "date",             "DATE"},
-  {Timestamp,  "timestamp", "str",     "timestamp, +08:00", "tss:+08:00",  "timestamptz",      "TIMESTAMP"},
-  {Time,       "time",      "str",     "time",              "tts",         "time",             "TIME"},
+  {Timestamp,  "timestamp", "str",     "timestamp, +08:00", "tsm:+08:00",  "timestamptz",      "TIMESTAMP"},
+  {Time,       "time",      "str",     "time",              "ttm",         "time",             "TIME"},
   {Address,    "address",   "dict",    "struct",            "+s",          "jsonb",            "JSON"},
 });
 // clang-format on

@@ -1,4 +1,5 @@
 // src/core/kinds/families/pattern.cpp: pattern: text with random digits and letters in set places.
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <string>
@@ -15,18 +16,27 @@ constexpr std::string_view kDigits = "0123456789";
 constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr std::string_view kAlphanumerics = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// A run of literal text, or one place drawn from a set of characters.
+// A run of literal text, or a run of places drawn from one set of characters.
 struct Piece {
   std::string literal;
   std::string_view choices;  // empty for a literal
+  std::size_t places = 0;
 };
+
+// Places drawn at once: as many as one 32-bit draw spans (c^k below 2^32).
+std::size_t places_per_draw(std::size_t choices) {
+  std::size_t k = 0;
+  for (std::uint64_t span = 1; span * choices <= 0xFFFFFFFFu; span *= choices) ++k;
+  return k;
+}
 
 class PatternDrawer final : public DrawerOf<PatternDrawer> {
  public:
   PatternDrawer(std::vector<Piece> pieces, std::size_t length)
       : DrawerOf({ValueType::Text, kReadsNothing, true, length}), pieces_(std::move(pieces)) {}
 
-  // One uniform index per drawn place, left to right.
+  // A run of places of one set is drawn a few places at a time: one uniform draw over c^k
+  // values spelled as k base-c digits, most significant first, which is k uniform places.
   template <class R>
   void cell(R& rng, const RowView& row, Sink& sink) const {
     std::string& out = *row.scratch;
@@ -34,8 +44,19 @@ class PatternDrawer final : public DrawerOf<PatternDrawer> {
     for (const Piece& piece : pieces_) {
       if (piece.choices.empty()) {
         out.append(piece.literal);
-      } else {
-        out.push_back(piece.choices[rng.uniform_index(piece.choices.size())]);
+        continue;
+      }
+      const std::size_t base = piece.choices.size();
+      const std::size_t step = places_per_draw(base);
+      for (std::size_t left = piece.places; left > 0;) {
+        const std::size_t k = std::min(step, left);
+        std::size_t span = 1;
+        for (std::size_t i = 0; i < k; ++i) span *= base;
+        std::size_t value = rng.uniform_index(span);
+        const std::size_t at = out.size();
+        out.resize(at + k);
+        for (std::size_t i = k; i-- > 0; value /= base) out[at + i] = piece.choices[value % base];
+        left -= k;
       }
     }
     sink.text(out);
@@ -46,19 +67,22 @@ class PatternDrawer final : public DrawerOf<PatternDrawer> {
   std::optional<UniqueForm> unique_form(const UniqueKeys& keys) const override {
     std::uint64_t capacity = 1;
     for (const Piece& piece : pieces_) {
-      if (piece.choices.empty()) continue;
-      if (capacity > std::numeric_limits<std::uint64_t>::max() / piece.choices.size()) {
-        capacity = std::numeric_limits<std::uint64_t>::max();
-        break;
+      for (std::size_t i = 0; i < piece.places; ++i) {
+        if (capacity > std::numeric_limits<std::uint64_t>::max() / piece.choices.size()) {
+          capacity = std::numeric_limits<std::uint64_t>::max();
+          break;
+        }
+        capacity *= piece.choices.size();
       }
-      capacity *= piece.choices.size();
     }
     return permuted_form(*this, capacity, keys, [pieces = pieces_](std::uint64_t i, Sink& sink) {
       std::string out;
       for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
         if (piece->choices.empty()) {
           out.insert(0, piece->literal);
-        } else {
+          continue;
+        }
+        for (std::size_t k = 0; k < piece->places; ++k) {
           out.insert(out.begin(), piece->choices[i % piece->choices.size()]);
           i /= piece->choices.size();
         }
@@ -94,8 +118,10 @@ std::shared_ptr<const Drawer> strict_pattern(const KindArgs& args) {
       literal(text[i]);
     } else if (choices.empty()) {
       literal(c);
+    } else if (!pieces.empty() && pieces.back().choices == choices) {
+      ++pieces.back().places;
     } else {
-      pieces.push_back({"", choices});
+      pieces.push_back({"", choices, 1});
       drawn = true;
     }
     ++length;

@@ -138,36 +138,73 @@ class TemplateDrawer final : public DrawerOf<TemplateDrawer> {
 
   template <class R>
   void cell(R&, const RowView& row, Sink& sink) const {
-    std::string out, value;
+    Buffers buffers;
+    std::string& out = buffers.out();
+    std::string& value = buffers.value();
     for (const Piece& piece : pieces_) {
       if (!piece.literal.empty()) {
         out.append(piece.literal);
         continue;
       }
+      const Field& field = fields_[piece.field];
+      const int slot = field.column != nullptr ? field.column->text_slot : -1;
+      if (slot >= 0 && row.texts != nullptr && row.texts->filled[slot] != 0 &&
+          field.filters.empty()) {
+        out.append(row.texts->text[slot]);  // the cell this row has already drawn
+        continue;
+      }
       value.clear();
-      render(fields_[piece.field], row, value);
+      if (slot >= 0 && row.texts != nullptr && row.texts->filled[slot] != 0) {
+        value.assign(row.texts->text[slot]);
+      } else {
+        render(field, row, value);
+      }
+      for (const FilterStep& step : field.filters) apply(step, value);
       out.append(value);
     }
     sink.text(out);
   }
 
  private:
+  // A template's text is built in buffers of the drawing thread, one pair per depth of
+  // templates that read templates, so a row allocates nothing once the buffers have grown.
+  class Buffers {
+   public:
+    Buffers() : depth_(level()++) {
+      if (pool().size() <= depth_) pool().resize(depth_ + 1);
+      pool()[depth_].first.clear();
+    }
+    ~Buffers() { --level(); }
+    Buffers(const Buffers&) = delete;
+    Buffers& operator=(const Buffers&) = delete;
+    std::string& out() { return pool()[depth_].first; }
+    std::string& value() { return pool()[depth_].second; }
+
+   private:
+    static std::vector<std::pair<std::string, std::string>>& pool() {
+      thread_local std::vector<std::pair<std::string, std::string>> buffers;
+      return buffers;
+    }
+    static std::size_t& level() {
+      thread_local std::size_t depth = 0;
+      return depth;
+    }
+    std::size_t depth_;
+  };
+
+  // The field as its column draws it (null as nothing), or as its own kind.
   static void render(const Field& field, const RowView& row, std::string& value) {
     const PhiloxKey& key = row.plan->key;
     TextSink text(value);
     if (field.column != nullptr) {
       const PlannedColumn& column = *field.column;
-      if (column.nullable() &&
-          column.is_null(philox4x64_10({row.row, 0, column.stream, kNullLane}, key)[0])) {
-        return;
-      }
+      if (column.is_null_at(key, row.row)) return;
       CounterRng rng(key, row.row, column.stream);
       column.drawer->draw(rng, row, text);
     } else {
       CounterRng rng(key, row.row, field.stream);
       field.drawer->draw(rng, row, text);
     }
-    for (const FilterStep& step : field.filters) apply(step, value);
   }
 
   std::vector<Piece> pieces_;
