@@ -26,14 +26,14 @@ OUTPUT = DATA_DIR / "census_given_names.json"
 PER_MILLION = 1_000_000
 ERAS = (1930, 1955, 1975, 1992, 2006, 2020)
 COHORTS = tuple(range(1920, 2030, 10))
-EXPONENT = 0.35
+EXPONENT = 0.2
 KERNEL_YEARS = 12.0
 MAX_DISTANCE = 30
 COMPOUND_SHARE = {
-    "male": {1930: 0.15, 1955: 0.15, 1975: 0.25, 1992: 0.40, 2006: 0.40, 2020: 0.30},
-    "female": {1930: 0.30, 1955: 0.35, 1975: 0.35, 1992: 0.45, 2006: 0.45, 2020: 0.35},
-    "muslim_male": 0.20,
-    "muslim_female": 0.35,
+    "male": {1930: 0.20, 1955: 0.20, 1975: 0.30, 1992: 0.45, 2006: 0.45, 2020: 0.35},
+    "female": {1930: 0.35, 1955: 0.40, 1975: 0.40, 1992: 0.50, 2006: 0.50, 2020: 0.40},
+    "muslim_male": 0.45,
+    "muslim_female": 0.55,
 }
 
 
