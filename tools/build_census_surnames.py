@@ -249,9 +249,10 @@ def build(sdist: Path) -> tuple[str, str]:
     exponent = general_exponent(len(members["general"]), DELA_CRUZ_SHARE / totals["general"])
     groups_document = {}
     national = []
+    group_people = dict(zip(GROUPS, integer_shares([totals[g] for g in GROUPS], PER_PEOPLE)))
     for g in GROUPS:
         weights = zipf(len(members[g]), exponent if g == "general" else GROUP_EXPONENT.get(g, TYPED_EXPONENT))
-        people = integer_shares(weights, round(totals[g] * PER_PEOPLE))
+        people = integer_shares(weights, group_people[g])
         if min(people) < 1:
             raise SystemExit(f"{g}: a surname would weigh 0 people per 100 million")
         rows = [[n, w] for n, w in zip(members[g], people)]
