@@ -68,6 +68,21 @@ def alias_draw(rng: np.random.Generator, table: list[list], size: int) -> np.nda
     return draw(rng, [w for _, w in table], size)
 
 
+def given_names(rng: np.random.Generator, entry: dict, size: int) -> np.ndarray:
+    """Given names of one cohort and sex as the document's "draw" rule states: a compound with
+    probability compound_per_mille/1000, its two elements independent, the second drawn again
+    while it equals the first; a single name otherwise."""
+    names = lambda kind: np.asarray([n for n, _ in entry[kind]], dtype=object)
+    result = names("single")[alias_draw(rng, entry["single"], size)]
+    compound = np.flatnonzero(rng.random(size) < entry["compound_per_mille"] / 1000)
+    first = names("first")[alias_draw(rng, entry["first"], len(compound))]
+    second = names("second")[alias_draw(rng, entry["second"], len(compound))]
+    while (same := np.flatnonzero(first == second)).size:
+        second[same] = names("second")[alias_draw(rng, entry["second"], same.size)]
+    result[compound] = first + " " + second
+    return result
+
+
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rows", type=int, default=1_000_000)
@@ -109,12 +124,10 @@ def main() -> None:
     given = np.empty(rows, dtype=object)
     for sex, is_female in (("male", False), ("female", True)):
         for cohort in given_doc["cohorts"]:
-            table = given_doc[sex][str(cohort)]
             at = np.flatnonzero((female == is_female) & (birth_decade == cohort) & ~muslim)
-            given[at] = np.asarray([n for n, _ in table], dtype=object)[alias_draw(rng, table, len(at))]
-        table = given_doc[f"muslim_{sex}"]
+            given[at] = given_names(rng, given_doc[sex][str(cohort)], len(at))
         at = np.flatnonzero((female == is_female) & muslim)
-        given[at] = np.asarray([n for n, _ in table], dtype=object)[alias_draw(rng, table, len(at))]
+        given[at] = given_names(rng, given_doc[f"muslim_{sex}"], len(at))
     elapsed = time.perf_counter() - started
 
     print(f"{rows:,} rows drawn in {elapsed:.1f} s (seed {args.seed})\n")
@@ -161,7 +174,8 @@ def main() -> None:
         measured = 100 * (~female[here]).sum() / female[here].sum()
         worst_ratio = max(worst_ratio, abs(measured - 100 * males / females))
     line("sex ratio by five-year group 18-79, worst gap (points)", "<= 3", f"{worst_ratio:.2f}")
-    muslim_given = np.isin(given[barmm & muslim].astype(str), [n for n, _ in given_doc["muslim_male"] + given_doc["muslim_female"]])
+    muslim_names = {n for sex in ("muslim_male", "muslim_female") for kind in ("single", "first") for n, _ in given_doc[sex][kind]}
+    muslim_given = np.isin(np.asarray([g.split(" ")[0] for g in given[barmm & muslim]]), list(muslim_names))
     line("BARMM rows with a Muslim given name", "about 90%", f"{100 * muslim[barmm].mean() * muslim_given.mean():.1f}%")
     ilocos = np.isin(region_of, ["0100000000"])
     muslim_surnames = set(n for n, _ in surnames_doc["muslim"]["surnames"])

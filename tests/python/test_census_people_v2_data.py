@@ -65,14 +65,20 @@ def test_every_province_has_religion_and_surname_shares() -> None:
 def test_given_names_cover_every_cohort_and_change_with_it() -> None:
     doc = load("census_given_names.json")
     assert doc["cohorts"] == list(range(1920, 2030, 10))
+    entries = [doc[sex][str(c)] for sex in ("male", "female") for c in doc["cohorts"]]
+    entries += [doc["muslim_male"], doc["muslim_female"]]
+    for entry in entries:
+        assert set(entry) == {"compound_per_mille", "single", "first", "second"}
+        assert 0 < entry["compound_per_mille"] < 1000
+        assert all(is_table(entry[kind], 1_000_000) for kind in ("single", "first", "second"))
+        # A name with a space would be taken for a compound by whoever splits given names.
+        assert not any(" " in n for kind in ("single", "first", "second") for n, _ in entry[kind])
+        assert len(entry["second"]) >= 2, "the second element is redrawn while it equals the first"
     for sex in ("male", "female"):
-        for cohort in doc["cohorts"]:
-            assert is_table(doc[sex][str(cohort)], 1_000_000)
-        assert is_table(doc[f"muslim_{sex}"], 1_000_000)
-        top = lambda cohort: {n for n, _ in doc[sex][str(cohort)][:10]}
+        assert all(len(doc[sex][str(c)]["single"]) >= 150 for c in doc["cohorts"])
+        assert len(doc[f"muslim_{sex}"]["single"]) >= 200
+        top = lambda cohort: {n for n, _ in doc[sex][str(cohort)]["single"][:10]}
         assert len(top(2000) & top(1950)) <= 2
-    per_mille = doc["compound_per_mille"]
-    assert all(0 < share < 1000 for sex in ("male", "female") for _, share in per_mille[sex])
 
 
 def test_population_reproduces_the_published_totals() -> None:
