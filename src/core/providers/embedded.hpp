@@ -25,5 +25,6 @@ std::string_view census_mobile_json();
 std::string_view census_names_json();
 std::string_view census_people_json();
 std::string_view census_written_places_json();
+std::string_view census_streets_json();
 
 }  // namespace tarvo::embedded
