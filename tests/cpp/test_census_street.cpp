@@ -31,9 +31,9 @@ TEST(CensusStreet, LinesTakeTheirFormsAndNamesInTheirShares) {
       phases += match[4].matched ? 1 : 0;
       ASSERT_LE(std::stoi(match[1]), 40) << text;
       ASSERT_LE(std::stoi(match[2]), 60) << text;
-      ASSERT_NE(std::find(streets.subdivision.names.begin(), streets.subdivision.names.end(),
+      ASSERT_NE(std::find(streets.subdivision.texts.begin(), streets.subdivision.texts.end(),
                           match[3].str()),
-                streets.subdivision.names.end())
+                streets.subdivision.texts.end())
           << text;
     } else {
       ASSERT_TRUE(std::regex_match(text, match, house)) << text;

@@ -56,7 +56,7 @@ TEST(CensusOccupation, TitlesBelongToTheirGroupAndTheNotEmployedReadAsTheirActiv
       EXPECT_NE(title, "Employed");
       continue;
     }
-    const auto& titles = data.groups[occupation.group].titles;
+    const auto& titles = data.groups[occupation.group].titles.texts;
     ASSERT_NE(std::find(titles.begin(), titles.end(), title), titles.end()) << title;
   }
 }

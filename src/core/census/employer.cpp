@@ -15,12 +15,6 @@ namespace {
 
 constinit Once<CensusEmployers> employers_cell;
 
-EmployerWords read_words(simdjson::dom::element value) {
-  WeightedList list = read_weighted_list(value);
-  AliasTable table = make_table(list.weights);
-  return EmployerWords{std::move(list.texts), std::move(table)};
-}
-
 std::vector<EmployerPiece> parse_form(std::string_view form) {
   static constexpr std::pair<std::string_view, EmployerPiece::Kind> kSlots[] = {
       {"surname", EmployerPiece::kSurname}, {"place", EmployerPiece::kPlace},
@@ -48,7 +42,7 @@ std::vector<EmployerPiece> parse_form(std::string_view form) {
   return pieces;
 }
 
-std::size_t longest(const EmployerWords& words) {
+std::size_t longest(const WeightedTexts& words) {
   std::size_t most = 0;
   for (const std::string& text : words.texts) most = std::max(most, text.size());
   return most;
@@ -71,9 +65,9 @@ CensusEmployers parse_census_employers(std::string_view padded_text) {
                             data.forms.push_back(parse_form(form));
                           }
                         }
-                        if (field == 1) data.trades = read_words(value);
-                        if (field == 2) data.words = read_words(value);
-                        if (field == 3) data.suffixes = read_words(value);
+                        if (field == 1) data.trades = read_weighted_texts(value);
+                        if (field == 2) data.words = read_weighted_texts(value);
+                        if (field == 3) data.suffixes = read_weighted_texts(value);
                       });
   } catch (const json::FormatError& error) {
     json::throw_invalid_document("census_employers.json", error);

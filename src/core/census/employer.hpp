@@ -7,14 +7,10 @@
 #include <vector>
 
 #include "census/alias_table.hpp"
+#include "census/weighted_texts.hpp"
 #include "providers/short_text.hpp"
 
 namespace tarvo::census {
-
-struct EmployerWords {
-  std::vector<std::string> texts;
-  AliasTable table;  // outcome i is texts[i]
-};
 
 // A form as pieces: literal text, or a slot filled at draw time.
 struct EmployerPiece {
@@ -25,7 +21,7 @@ struct EmployerPiece {
 struct CensusEmployers {
   std::vector<std::vector<EmployerPiece>> forms;
   AliasTable form_table;  // outcome i is forms[i]
-  EmployerWords trades, words, suffixes;
+  WeightedTexts trades, words, suffixes;
 };
 
 // Reads data/census_employers.json (tools/build_census_employers.py); Panic "Invalid
@@ -52,10 +48,10 @@ EmployerText employer_name(R& rng, const CensusEmployers& data, std::string_view
       case EmployerPiece::kLiteral: text.append(piece.literal); break;
       case EmployerPiece::kSurname: text.append(surname); break;
       case EmployerPiece::kPlace: text.append(employer_place(written_city)); break;
-      case EmployerPiece::kWord: text.append(data.words.texts[data.words.table.sample(rng)]); break;
-      case EmployerPiece::kTrade: text.append(data.trades.texts[data.trades.table.sample(rng)]); break;
+      case EmployerPiece::kWord: text.append(data.words.sample(rng)); break;
+      case EmployerPiece::kTrade: text.append(data.trades.sample(rng)); break;
       case EmployerPiece::kSuffix:
-        text.append(data.suffixes.texts[data.suffixes.table.sample(rng)]);
+        text.append(data.suffixes.sample(rng));
         break;
       case EmployerPiece::kInitials:
         for (int i = 0; i < 3; ++i) text.push(static_cast<char>('A' + rng.uniform_u32(0, 25)));

@@ -22,9 +22,7 @@ OccupationGroup read_group(simdjson::dom::element value) {
       group.name = std::string(json::expect_string(item));
       return;
     }
-    WeightedList titles = read_weighted_list(item);
-    group.title_table = make_table(titles.weights);
-    group.titles = std::move(titles.texts);
+    group.titles = read_weighted_texts(item);
   });
   return group;
 }
@@ -72,7 +70,7 @@ const CensusOccupations& census_occupations() {
 
 std::string_view occupation_title(const CensusOccupations& data, const Occupation& occupation) {
   if (!occupation.employed()) return data.activities[occupation.activity];
-  return data.groups[occupation.group].titles[occupation.title];
+  return data.groups[occupation.group].titles.texts[occupation.title];
 }
 
 std::string_view occupation_group(const CensusOccupations& data, const Occupation& occupation) {

@@ -9,13 +9,13 @@
 
 #include "census/alias_table.hpp"
 #include "census/sex_age_table.hpp"
+#include "census/weighted_texts.hpp"
 
 namespace tarvo::census {
 
 struct OccupationGroup {
   std::string name;  // a PSOC 2012 major group, "Service and sales workers"
-  std::vector<std::string> titles;
-  AliasTable title_table;  // outcome i is titles[i]
+  WeightedTexts titles;
 };
 
 struct CensusOccupations {
@@ -46,7 +46,7 @@ Occupation draw_occupation(R& rng, const CensusOccupations& data, bool male, uns
   if (occupation.employed()) {
     occupation.group = static_cast<std::uint32_t>(data.group.sample(rng, male, age));
     occupation.title =
-        static_cast<std::uint32_t>(data.groups[occupation.group].title_table.sample(rng));
+        static_cast<std::uint32_t>(data.groups[occupation.group].titles.table.sample(rng));
   }
   return occupation;
 }

@@ -5,7 +5,6 @@
 #include <array>
 #include <utility>
 
-#include "census/reading.hpp"
 #include "providers/embedded.hpp"
 #include "providers/json_reader.hpp"
 #include "providers/once.hpp"
@@ -20,14 +19,13 @@ constinit Once<CensusStreets> streets_cell;
 constexpr std::size_t kHouseParts = 7 + 5;
 constexpr std::size_t kLotParts = 14 + 13;
 
-StreetNames read_names(simdjson::dom::element value, std::size_t& longest_name) {
-  WeightedList list = read_weighted_list(value);
-  for (const std::string& name : list.texts) {
+WeightedTexts read_names(simdjson::dom::element value, std::size_t& longest_name) {
+  WeightedTexts names = read_weighted_texts(value);
+  for (const std::string& name : names.texts) {
     if (name.empty()) throw json::FormatError("invalid value: an empty street name");
     longest_name = std::max(longest_name, name.size());
   }
-  AliasTable table = make_table(list.weights);
-  return StreetNames{std::move(list.texts), std::move(table)};
+  return names;
 }
 
 }  // namespace

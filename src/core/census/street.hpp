@@ -7,19 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "census/alias_table.hpp"
+#include "census/weighted_texts.hpp"
 #include "providers/short_text.hpp"
 
 namespace tarvo::census {
 
-struct StreetNames {
-  std::vector<std::string> names;
-  AliasTable table;  // outcome i is names[i]
-};
-
 struct CensusStreets {
-  StreetNames town;         // streets of poblaciones and barangays
-  StreetNames subdivision;  // streets of private subdivisions, written with Blk and Lot
+  WeightedTexts town;         // streets of poblaciones and barangays
+  WeightedTexts subdivision;  // streets of private subdivisions, written with Blk and Lot
   std::size_t longest = 0;  // the longest street line these names can give
 };
 
@@ -58,7 +53,7 @@ StreetText census_street(R& rng, const CensusStreets& streets) {
     detail::append_number(text, rng.uniform_u32(1, 40));
     text.append(" Lot ");
     detail::append_number(text, rng.uniform_u32(1, 60));
-    text.push(' ').append(streets.subdivision.names[streets.subdivision.table.sample(rng)]);
+    text.push(' ').append(streets.subdivision.sample(rng));
     text.append(" St.");
     if (rng.uniform_u32(0, 99) < 40) {
       text.append(", Phase ");
@@ -74,7 +69,7 @@ StreetText census_street(R& rng, const CensusStreets& streets) {
   if (rng.uniform_u32(0, 99) < 10) {
     text.push('-').push(static_cast<char>('A' + rng.uniform_u32(0, 3)));
   }
-  text.push(' ').append(streets.town.names[streets.town.table.sample(rng)]);
+  text.push(' ').append(streets.town.sample(rng));
   text.append(rng.uniform_u32(0, 11) == 0 ? " Ave." : " St.");
   return text;
 }

@@ -19,4 +19,14 @@ char draw_letter(R& rng, std::string_view letters = kLetters) {
   return letters[rng.uniform_index(letters.size())];
 }
 
+// `groups` groups of four digits, each one draw of 0..9999, joined by hyphens.
+template <class R>
+IdLikeText& append_digit_groups(IdLikeText& text, R& rng, int groups) {
+  for (int group = 0; group < groups; ++group) {
+    if (group > 0) text.push('-');
+    text.digits(rng.uniform_u32(0, 9999), 4);
+  }
+  return text;
+}
+
 }  // namespace tarvo::ids

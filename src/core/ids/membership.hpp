@@ -20,9 +20,7 @@ template <class R>
 IdLikeText pagibig_mid(R& rng) {
   IdLikeText text;
   text.digits(rng.uniform_u32(1000, 1999), 4).push('-');
-  text.digits(rng.uniform_u32(0, 9999), 4).push('-');
-  text.digits(rng.uniform_u32(0, 9999), 4);
-  return text;
+  return append_digit_groups(text, rng, 2);
 }
 
 // UMID Common Reference Number (Executive Order No. 420, 2005, which made the unified ID of

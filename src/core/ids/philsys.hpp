@@ -22,22 +22,14 @@ inline constexpr std::size_t kPhilsysNumberLength = 14;      // "1234-5678-9012"
 template <class R>
 IdLikeText philsys_card_number(R& rng) {
   IdLikeText text;
-  for (int group = 0; group < 4; ++group) {
-    if (group > 0) text.push('-');
-    text.digits(rng.uniform_u32(0, 9999), 4);
-  }
-  return text;
+  return append_digit_groups(text, rng, 4);
 }
 
 // Three draws of 0..9999.
 template <class R>
 IdLikeText philsys_number(R& rng) {
   IdLikeText text;
-  for (int group = 0; group < 3; ++group) {
-    if (group > 0) text.push('-');
-    text.digits(rng.uniform_u32(0, 9999), 4);
-  }
-  return text;
+  return append_digit_groups(text, rng, 3);
 }
 
 }  // namespace tarvo::ids
