@@ -24,5 +24,10 @@ std::string_view census_landline_json();
 std::string_view census_mobile_json();
 std::string_view census_names_json();
 std::string_view census_people_json();
+std::string_view census_written_places_json();
+std::string_view census_streets_json();
+std::string_view census_occupation_json();
+std::string_view census_education_json();
+std::string_view census_employers_json();
 
 }  // namespace tarvo::embedded
