@@ -21,8 +21,8 @@ SEED_BITS = 128
 # thread keeps memory flat while system calls stay large.
 _CHUNK_ROWS = 16384
 _OVERLAP_ROWS = 8192
-PROFILES = ("census", "uniform")
-Profile = Literal["census", "uniform"]
+PROFILES = ("census", "census-1", "uniform")
+Profile = Literal["census", "census-1", "uniform"]
 Format = Literal["csv", "json", "jsonl", "parquet"]
 IfExists = Literal["fail", "replace", "append"]
 # Rows per Arrow batch: a batch of the ten benchmark columns is about 13 MB, so the few drawn

@@ -29,7 +29,7 @@ def golden_rows():
         f"seed {seed}, {profile}": tarvo.Dataset(columns, seed=seed, profile=profile,
                                                  as_of=datetime.date(2026, 1, 1)).rows(4, start=start)
         for seed, start in ((0, 0), (2**100 + 12345, 10**15))
-        for profile in ("census", "uniform")
+        for profile in ("census", "census-1", "uniform")
     }
 
 

@@ -29,6 +29,11 @@ struct CensusPerson {
   std::uint32_t age;  // kYoungestAge..kOldestAge, exact on the `as_of` of the draw
   CivilDate birth_date;
   char birthdate_text[10];  // YYYY-MM-DD
+  // Drawn with the person by the current census profile only (see resident.hpp): an index into
+  // census_religions().labels, and into preference().civil_status (-1 when a column draws it).
+  std::uint32_t religion = 0;
+  std::int32_t civil_status = -1;
+  char given_name[64];  // where first_name points when it was composed
 
   std::string_view birthdate() const noexcept { return {birthdate_text, sizeof birthdate_text}; }
 };

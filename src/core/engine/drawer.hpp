@@ -56,6 +56,8 @@ struct DrawerTraits {
   bool draws_words = true;
   // The most bytes of one text cell (for an address, of its longest part); 0 for other types.
   std::size_t longest_text = 0;
+  // Whether the kind itself may give a null (a child's e-mail), apart from a column's nulls.
+  bool may_be_null = false;
 };
 
 // The keys a unique form is built from: Philox at {stream, 0, "unique", 0} under the data set's

@@ -187,6 +187,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     found->unique = true;
   }
   for (const PlannedColumn& column : plan.columns) plan.reads |= column.drawer->traits().reads;
+  if ((plan.reads & kReadsPerson) != 0) plan.reads |= plan.profile->person_reads();
   return plan;
 }
 

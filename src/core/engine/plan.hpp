@@ -37,14 +37,14 @@ struct PlannedColumn {
   int text_slot = -1;  // where the row keeps this cell's text for the cells that read it
 
   ValueType type() const { return drawer->traits().type; }
-  bool nullable() const { return null_below != 0; }
+  bool nullable() const { return null_below != 0 || drawer->traits().may_be_null; }
   // Whether the cell whose null word is `word` is null.
   bool is_null(std::uint64_t word) const { return (word >> 11) < null_below; }
   PhiloxBlock null_block(const PhiloxKey& key, std::uint64_t row) const {
     return philox4x64_10({row / kRowsPerNullBlock, 0, stream, kNullLane}, key);
   }
   bool is_null_at(const PhiloxKey& key, std::uint64_t row) const {
-    return nullable() && is_null(null_block(key, row)[row % kRowsPerNullBlock]);
+    return null_below != 0 && is_null(null_block(key, row)[row % kRowsPerNullBlock]);
   }
 };
 

@@ -11,7 +11,10 @@
 #include "census/person.hpp"
 #include "census/places.hpp"
 #include "census/reading.hpp"
+#include "census/resident.hpp"
+#include "census/written_places.hpp"
 #include "engine/calendar.hpp"
+#include "engine/drawer.hpp"
 #include "kinds/spec_error.hpp"
 #include "providers/personal.hpp"
 
@@ -61,7 +64,7 @@ class UniformProfile final : public Profile {
 
   bool person_takes_two_blocks() const noexcept override { return false; }
 
-  void draw_person(CounterRng& rng, CivilDate as_of, bool with_middle,
+  void draw_person(CounterRng& rng, CivilDate as_of, bool with_middle, const Address*,
                    RowPerson& row) const override {
     uniform_row_person(tarvo::draw_person(rng, as_of, ages().youngest, ages().oldest), row);
     if (with_middle) {  // the mother's surname, after everything Dummy's person draws
@@ -83,12 +86,14 @@ class UniformProfile final : public Profile {
   }
 };
 
-class CensusProfile final : public Profile {
+// The census profile of the 1.1 releases, exactly: adults only, names from census_names.json
+// with no regard to place, official place labels.
+class Census1Profile final : public Profile {
  public:
-  explicit CensusProfile(AgeRange ages)
-      : Profile(ProfileId::Census, ages, default_ages(ProfileId::Census)) {
+  explicit Census1Profile(AgeRange ages)
+      : Profile(ProfileId::Census1, ages, default_ages(ProfileId::Census1)) {
     const census::CensusFigures& figures = census::census_figures();
-    if (ages == default_ages(ProfileId::Census)) {
+    if (ages == default_ages(ProfileId::Census1)) {
       ages_ = &figures.age;
       return;
     }
@@ -100,7 +105,8 @@ class CensusProfile final : public Profile {
 
   bool person_takes_two_blocks() const noexcept override { return true; }
 
-  void draw_person(CounterRng& rng, CivilDate as_of, bool, RowPerson& row) const override {
+  void draw_person(CounterRng& rng, CivilDate as_of, bool, const Address*,
+                   RowPerson& row) const override {
     row.census = census::draw_census_person(rng, as_of, *ages_, ages().youngest);
     const census::CensusPerson& person = row.census;
     row.is_census = true;
@@ -142,6 +148,104 @@ class CensusProfile final : public Profile {
   census::AliasTable narrowed_;
 };
 
+struct ResidentLists {
+  TextList surnames{census::census_surnames().names.size()};
+  TextList suffixes{census::census_figures().suffixes.size()};
+};
+
+const ResidentLists& resident_lists() {
+  static const ResidentLists lists;
+  return lists;
+}
+
+// Written labels are other texts than the official ones at the same indices, so their lists
+// are lists of their own.
+const PlaceLists& written_lists() {
+  static const PlaceLists lists(address_regions().region_count(), address_regions().province_count(),
+                                address_regions().city_count(), address_regions().barangay_count());
+  return lists;
+}
+
+// People of all ages as the 2020 census counts them, whose religion and names follow their
+// province, and places written as Filipinos write them.
+class CensusProfile final : public Profile {
+ public:
+  explicit CensusProfile(AgeRange ages)
+      : Profile(ProfileId::Census, ages, default_ages(ProfileId::Census)) {
+    const auto& weights = census::census_population().age_weights;
+    ages_ = census::make_table(std::vector<std::uint64_t>(weights.begin() + ages.youngest,
+                                                          weights.begin() + ages.oldest + 1));
+  }
+
+  bool person_takes_two_blocks() const noexcept override { return true; }
+  std::uint8_t person_reads() const noexcept override { return kReadsPlace; }
+
+  void draw_person(CounterRng& rng, CivilDate as_of, bool, const Address* place,
+                   RowPerson& row) const override {
+    static const Address nowhere{};
+    census::draw_resident(rng, as_of, place != nullptr ? *place : nowhere, ages_,
+                          ages().youngest, {}, row.census);
+    fill(row);
+  }
+
+  // The row's view of a person drawn into row.census.
+  static void fill(RowPerson& row) {
+    const census::CensusPerson& person = row.census;
+    const ResidentLists& lists = resident_lists();
+    row.is_census = true;
+    row.male = person.male;
+    row.gender = person.gender;
+    row.first_list = nullptr;  // composed names are not entries of a list
+    row.first_name = person.first_name;
+    row.surname_list = &lists.surnames;
+    row.middle_index = person.middle_index;
+    row.middle_name = person.middle_name;
+    row.last_index = person.last_index;
+    row.last_name = person.last_name;
+    row.suffix_list = &lists.suffixes;
+    row.suffix_index = person.suffix_index;
+    row.suffix = person.suffix;
+    std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+              row.birthdate_text);
+    row.birth_days = days_from_civil(person.birth_date);
+    row.age = person.age;
+  }
+
+  std::optional<Address> draw_address(CounterRng& rng) const override {
+    std::optional<Address> address = census::draw_census_address(rng);
+    if (!address) return address;
+    const census::WrittenPlaces& written = census::written_places();
+    address->region = written.region(address->region_index);
+    address->province = written.province(address->province_index);
+    address->city = written.city(address->city_index);
+    address->barangay = written.barangay(address->barangay_index);
+    address->lists = &written_lists();
+    return address;
+  }
+
+  NameBounds name_bounds() const override {
+    static const NameBounds bounds = [] {
+      std::size_t given = 0;
+      const census::CensusGivenNames& names = census::census_given_names();
+      auto widest = [&](const census::GivenNameEntry& entry) {
+        given = std::max({given, longest(entry.single.texts),
+                          longest(entry.first.texts) + 1 + longest(entry.second.texts)});
+      };
+      for (const auto& entry : names.male) widest(entry);
+      for (const auto& entry : names.female) widest(entry);
+      widest(names.muslim_male);
+      widest(names.muslim_female);
+      return NameBounds{std::min(given, census::kGivenNameCapacity),
+                        longest(census::census_surnames().names),
+                        longest(census::census_figures().suffixes)};
+    }();
+    return bounds;
+  }
+
+ private:
+  census::AliasTable ages_;
+};
+
 std::string range_text(AgeRange ages) {
   return std::to_string(ages.youngest) + " to " + std::to_string(ages.oldest);
 }
@@ -152,21 +256,24 @@ Profile::Profile(ProfileId id, AgeRange ages, AgeRange defaults) noexcept
     : id_(id), ages_(ages), person_stream_(person_stream_for(ages, defaults)) {}
 
 AgeRange default_ages(ProfileId id) noexcept {
-  return id == ProfileId::Census ? AgeRange{census::kYoungestAge, census::kOldestAge}
-                                 : AgeRange{18, 70};
+  return id == ProfileId::Uniform ? AgeRange{18, 70}
+                                  : AgeRange{census::kYoungestAge, census::kOldestAge};
 }
 
 std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional<AgeRange> ages) {
   ProfileId id;
   if (name == "census") {
     id = ProfileId::Census;
+  } else if (name == "census-1") {
+    id = ProfileId::Census1;
   } else if (name == "uniform") {
     id = ProfileId::Uniform;
   } else {
-    throw SpecError("profile must be 'census' or 'uniform', not '" + std::string(name) + "'");
+    throw SpecError("profile must be 'census', 'census-1' or 'uniform', not '" +
+                    std::string(name) + "'");
   }
-  // The census figures behind the ages start at 18; the uniform profile draws any age evenly.
-  const AgeRange widest = id == ProfileId::Census
+  // The figures behind census-1's ages start at 18; the others draw any age from 0.
+  const AgeRange widest = id == ProfileId::Census1
                               ? AgeRange{census::kYoungestAge, census::kOldestAge}
                               : AgeRange{0, census::kOldestAge};
   const AgeRange range = ages.value_or(default_ages(id));
@@ -178,7 +285,11 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
     throw SpecError("ages: the " + std::string(name) + " profile draws ages " +
                     range_text(widest) + ", not " + range_text(range));
   }
-  if (id == ProfileId::Census) return std::make_shared<const CensusProfile>(range);
+  switch (id) {
+    case ProfileId::Census: return std::make_shared<const CensusProfile>(range);
+    case ProfileId::Census1: return std::make_shared<const Census1Profile>(range);
+    case ProfileId::Uniform: break;
+  }
   return std::make_shared<const UniformProfile>(range);
 }
 

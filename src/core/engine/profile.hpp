@@ -18,8 +18,12 @@ namespace tarvo {
 // drawer by this once, when the plan is made, never per cell.
 enum class ProfileId : std::uint8_t {
   Census,   // people and places as the Philippines has them
+  Census1,  // the census profile of the 1.1 releases, kept so that their seeds still replay
   Uniform,  // every list entry equally likely, as Dummy draws
 };
+
+// Whether the profile draws as the censuses describe the country (either census profile).
+inline bool draws_census(ProfileId id) noexcept { return id != ProfileId::Uniform; }
 
 // The ages of a data set's people, inclusive.
 struct AgeRange {
@@ -56,8 +60,12 @@ class Profile {
   // second in the row's batch of first blocks.
   virtual bool person_takes_two_blocks() const noexcept = 0;
   // The row's person from its stream; `with_middle` when a column reads the middle name.
+  // `place` is the row's address when person_reads() asks for it (null if none was drawn).
   virtual void draw_person(CounterRng& rng, CivilDate as_of, bool with_middle,
-                           RowPerson& out) const = 0;
+                           const Address* place, RowPerson& out) const = 0;
+  // What drawing the person reads besides its stream: the census profile's people depend on
+  // their place.
+  virtual std::uint8_t person_reads() const noexcept { return 0; }
   virtual std::optional<Address> draw_address(CounterRng& rng) const = 0;
   virtual NameBounds name_bounds() const = 0;
 
@@ -67,8 +75,8 @@ class Profile {
   std::uint64_t person_stream_;
 };
 
-// The profile named `name` ("census" or "uniform"), with its people's ages narrowed to `ages`
-// when given. Throws SpecError for an unknown name or a range the profile cannot draw.
+// The profile named `name` ("census", "census-1" or "uniform"), with its people's ages narrowed
+// to `ages` when given. Throws SpecError for an unknown name or a range the profile cannot draw.
 std::shared_ptr<const Profile> make_profile(std::string_view name,
                                             std::optional<AgeRange> ages = std::nullopt);
 

@@ -73,19 +73,18 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     if (person_needs_two) {
       person_second = CounterRng::block(plan.key, row, profile.person_stream(), 1);
     }
-    std::size_t next = 0;
-    if (needs_person) {
-      CounterRng rng = person_needs_two
-                           ? CounterRng(plan.key, row, profile.person_stream(), first[next],
-                                        person_second)
-                           : CounterRng(plan.key, row, profile.person_stream(), first[next]);
-      ++next;
-      profile.draw_person(rng, plan.as_of, with_middle, person);
-    }
+    // The place first: a census person depends on it.
     std::optional<Address> address;
     if (needs_address) {
-      CounterRng rng(plan.key, row, kAddressStream, first[next++]);
+      CounterRng rng(plan.key, row, kAddressStream, first[needs_person ? 1 : 0]);
       address = profile.draw_address(rng);
+    }
+    if (needs_person) {
+      CounterRng rng = person_needs_two
+                           ? CounterRng(plan.key, row, profile.person_stream(), first[0],
+                                        person_second)
+                           : CounterRng(plan.key, row, profile.person_stream(), first[0]);
+      profile.draw_person(rng, plan.as_of, with_middle, address ? &*address : nullptr, person);
     }
     const RowView view{row, needs_person ? &person : nullptr, address ? &*address : nullptr,
                        &plan, &scratch, &texts};
@@ -98,7 +97,7 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
         texts.text[slot].clear();
         texts.filled[slot] = 1;
       }
-      if (column.nullable()) {
+      if (column.null_below != 0) {
         if (row / kRowsPerNullBlock != step.null_group) {
           step.null_group = row / kRowsPerNullBlock;
           step.null_words = column.null_block(plan.key, row);

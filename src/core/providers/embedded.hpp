@@ -29,5 +29,10 @@ std::string_view census_streets_json();
 std::string_view census_occupation_json();
 std::string_view census_education_json();
 std::string_view census_employers_json();
+std::string_view census_religion_json();
+std::string_view census_surnames_json();
+std::string_view census_surname_places_json();
+std::string_view census_given_names_json();
+std::string_view census_population_json();
 
 }  // namespace tarvo::embedded

@@ -46,9 +46,9 @@ std::uint64_t EmailSuffix::operator()(std::uint64_t row) const {
   return kPowers[length - 1] + lengths_[length - 1](position - kPowers[length - 1]);
 }
 
-void EmailSuffix::append(std::string& out, std::uint64_t number) {
+void EmailSuffix::append(std::string& out, std::uint64_t number, char joiner) {
   if (!out.empty() && out.back() >= '0' && out.back() <= '9') {
-    out.push_back('_');
+    out.push_back(joiner);
   }
   char digits[20];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;

@@ -29,9 +29,10 @@ class EmailSuffix {
   std::uint64_t operator()(std::uint64_t row) const;
 
   // Appends number in decimal to the local part in out. When out ends in a digit (local parts
-  // such as "jdc85"), an underscore goes first, so the number is always the run of digits
-  // just before the '@' and distinct numbers always make distinct addresses.
-  static void append(std::string& out, std::uint64_t number);
+  // such as "jdc85"), `joiner` goes first (an underscore, or a full stop where the provider
+  // takes no underscore), so the number is always the run of digits just before the '@' and
+  // distinct numbers always make distinct addresses.
+  static void append(std::string& out, std::uint64_t number, char joiner = '_');
 
  private:
   std::vector<Permutation> lengths_;  // [d - 1]: the d-digit numbers 10^(d-1) .. 10^d - 1

@@ -3,6 +3,7 @@
 
 #include "census/landline.hpp"
 #include "census/mobile.hpp"
+#include "engine/age_gate.hpp"
 #include "engine/permuted.hpp"
 #include "engine/profile.hpp"
 #include "kinds/fields.hpp"
@@ -64,13 +65,16 @@ class LandlineDrawer final : public DrawerOf<LandlineDrawer<Census>> {
   }
 };
 
+// No mobile number of one's own below 10.
 std::shared_ptr<const Drawer> make_mobile(const Profile& profile) {
-  if (profile.id() == ProfileId::Census) return std::make_shared<const MobileDrawer<true>>();
+  if (draws_census(profile.id())) {
+    return for_ages_from(10, profile, std::make_shared<const MobileDrawer<true>>());
+  }
   return std::make_shared<const MobileDrawer<false>>();
 }
 
 std::shared_ptr<const Drawer> make_landline(const Profile& profile) {
-  if (profile.id() == ProfileId::Census) return std::make_shared<const LandlineDrawer<true>>();
+  if (draws_census(profile.id())) return std::make_shared<const LandlineDrawer<true>>();
   return std::make_shared<const LandlineDrawer<false>>();
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "census/email.hpp"
+#include "engine/age_gate.hpp"
 #include "engine/profile.hpp"
 #include "kinds/fields.hpp"
 #include "providers/personal.hpp"
@@ -39,29 +40,34 @@ class UniqueEmailDrawer;
 template <bool Census>
 class EmailDrawer final : public DrawerOf<EmailDrawer<Census>> {
  public:
-  explicit EmailDrawer(std::size_t longest)
-      : DrawerOf<EmailDrawer<Census>>({ValueType::Text, kReadsPerson, true, longest}) {}
-
   template <class R>
   void cell(R& rng, const RowView& row, Sink& sink) const {
     write_address<Census>(rng, *row.person, *row.scratch);
     sink.text(*row.scratch);
   }
 
+  explicit EmailDrawer(std::size_t longest, bool gmail_dots)
+      : DrawerOf<EmailDrawer<Census>>({ValueType::Text, kReadsPerson, true, longest}),
+        gmail_dots_(gmail_dots) {}
+
   std::optional<UniqueForm> unique_form(const UniqueKeys& keys) const override {
     return UniqueForm{std::make_shared<const UniqueEmailDrawer<Census>>(
-                          this->traits().longest_text + kUniqueNumber, keys),
+                          this->traits().longest_text + kUniqueNumber, keys, gmail_dots_),
                       unique::EmailSuffix::kCapacity};
   }
+
+ private:
+  bool gmail_dots_ = false;
 };
 
 // The drawn address with a number only this row has before the '@'.
 template <bool Census>
 class UniqueEmailDrawer final : public DrawerOf<UniqueEmailDrawer<Census>> {
  public:
-  UniqueEmailDrawer(std::size_t longest, const UniqueKeys& keys)
+  UniqueEmailDrawer(std::size_t longest, const UniqueKeys& keys, bool gmail_dots)
       : DrawerOf<UniqueEmailDrawer<Census>>({ValueType::Text, kReadsPerson, true, longest}),
-        suffix_(keys.words[0], keys.words[1]) {}
+        suffix_(keys.words[0], keys.words[1]),
+        gmail_dots_(gmail_dots) {}
 
   template <class R>
   void cell(R& rng, const RowView& row, Sink& sink) const {
@@ -70,30 +76,37 @@ class UniqueEmailDrawer final : public DrawerOf<UniqueEmailDrawer<Census>> {
     const std::size_t at = out.find('@');
     const std::string domain = out.substr(at);
     out.resize(at);
-    unique::EmailSuffix::append(out, suffix_(row.row));
+    // Gmail takes no underscore in a user name; census-1 keeps the one it always wrote.
+    const char joiner = gmail_dots_ && domain == "@gmail.com" ? '.' : '_';
+    unique::EmailSuffix::append(out, suffix_(row.row), joiner);
     out.append(domain);
     sink.text(out);
   }
 
  private:
   unique::EmailSuffix suffix_;
+  bool gmail_dots_;
 };
 
+// No e-mail address below 13, the age the free-mail providers ask their users to be.
 std::shared_ptr<const Drawer> make_email(const Profile& profile) {
   const NameBounds names = profile.name_bounds();
   const std::size_t local = names.first_name + names.surname + names.suffix + kLocalExtras;
-  if (profile.id() == ProfileId::Census) {
-    return std::make_shared<const EmailDrawer<true>>(
-        local + 1 + longest(census::census_figures().domains));
+  const bool gmail_dots = profile.id() != ProfileId::Census1;
+  if (draws_census(profile.id())) {
+    return for_ages_from(13, profile,
+                         std::make_shared<const EmailDrawer<true>>(
+                             local + 1 + longest(census::census_figures().domains), gmail_dots));
   }
-  return std::make_shared<const EmailDrawer<false>>(local + 1 + longest(preference().domains));
+  return std::make_shared<const EmailDrawer<false>>(local + 1 + longest(preference().domains),
+                                                    gmail_dots);
 }
 
 std::shared_ptr<const Drawer> strict_email(const KindArgs& args) {
   return plain_kind(args, make_email);
 }
 std::shared_ptr<const Drawer> lenient_email(std::string_view) {
-  return std::make_shared<const EmailDrawer<false>>(0);
+  return std::make_shared<const EmailDrawer<false>>(0, false);
 }
 
 // clang-format off

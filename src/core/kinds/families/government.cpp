@@ -2,6 +2,7 @@
 #include <array>
 
 #include "census/tin.hpp"
+#include "engine/age_gate.hpp"
 #include "engine/permuted.hpp"
 #include "engine/profile.hpp"
 #include "kinds/fields.hpp"
@@ -75,8 +76,11 @@ std::shared_ptr<const Drawer> strict_philhealth(const KindArgs& args) {
   return plain_kind(args, [](const Profile&) { return std::make_shared<const PhilhealthDrawer>(); });
 }
 std::shared_ptr<const Drawer> strict_tin(const KindArgs& args) {
+  // A TIN is issued for work or business: none below 18.
   return plain_kind(args, [](const Profile& profile) -> std::shared_ptr<const Drawer> {
-    if (profile.id() == ProfileId::Census) return std::make_shared<const TinDrawer<true>>();
+    if (draws_census(profile.id())) {
+      return for_ages_from(18, profile, std::make_shared<const TinDrawer<true>>());
+    }
     return std::make_shared<const TinDrawer<false>>();
   });
 }

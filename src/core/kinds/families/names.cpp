@@ -22,6 +22,7 @@ class NameDrawer final : public DrawerOf<NameDrawer<P>> {
     if constexpr (P == Part::Gender) {
       sink.listed(gender_list(), p.male ? 0 : 1, p.gender);
     } else if constexpr (P == Part::First) {
+      if (p.first_list == nullptr) return sink.text(p.first_name);  // a composed name
       sink.listed(*p.first_list, p.first_index, p.first_name);
     } else if constexpr (P == Part::Middle) {
       sink.listed(*p.surname_list, p.middle_index, p.middle_name);

@@ -1,9 +1,11 @@
 // src/core/kinds/families/numbers.cpp: int and float, the numbers drawn from a range.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 
 #include "engine/permuted.hpp"
+#include "engine/profile.hpp"
 #include "kinds/fields.hpp"
 #include "kinds/lenient_parse.hpp"
 
@@ -68,6 +70,60 @@ class FloatDrawer final : public DrawerOf<FloatDrawer> {
   double low_, high_, multiplier_;
 };
 
+// A value with PLACES decimals: k / 10^PLACES for a whole k drawn evenly over those in
+// [MIN, MAX), so no value reaches MAX and none is a negative zero. Where the grid is finer than
+// a double tells apart (|MAX| * 10^PLACES past 2^53), every double is a value of it and the
+// draw is the double itself.
+class GridFloatDrawer final : public DrawerOf<GridFloatDrawer> {
+ public:
+  GridFloatDrawer(std::int64_t low, std::int64_t high, double multiplier)
+      : DrawerOf({ValueType::Float64, kReadsNothing, true, 0}),
+        low_(low),
+        high_(high),
+        multiplier_(multiplier) {}
+
+  template <class R>
+  void cell(R& rng, const RowView&, Sink& sink) const {
+    sink.real(static_cast<double>(rng.uniform_i64(low_, high_)) / multiplier_);
+  }
+
+ private:
+  std::int64_t low_, high_;
+  double multiplier_;
+};
+
+class FineFloatDrawer final : public DrawerOf<FineFloatDrawer> {
+ public:
+  FineFloatDrawer(double low, double high)
+      : DrawerOf({ValueType::Float64, kReadsNothing, true, 0}), low_(low), high_(high) {}
+
+  template <class R>
+  void cell(R& rng, const RowView&, Sink& sink) const {
+    const double x = rng.uniform_real(low_, high_);
+    sink.real(x < high_ ? x : std::nextafter(high_, low_));  // a rounding up to MAX stays below
+  }
+
+ private:
+  double low_, high_;
+};
+
+constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+
+std::shared_ptr<const Drawer> grid_float(const KindArgs& args, double low, double high,
+                                         std::uint32_t places) {
+  const double multiplier = std::pow(10.0, static_cast<double>(places));
+  if (std::max(std::fabs(low), std::fabs(high)) * multiplier >= kExactIntegers) {
+    return std::make_shared<const FineFloatDrawer>(low, high);
+  }
+  auto first = static_cast<std::int64_t>(std::ceil(low * multiplier));
+  while (static_cast<double>(first) / multiplier < low) ++first;
+  auto last = static_cast<std::int64_t>(std::ceil(high * multiplier)) - 1;
+  while (static_cast<double>(last) / multiplier >= high) --last;
+  while (static_cast<double>(last + 1) / multiplier < high) ++last;
+  if (first > last) fail(args, "no number with PLACES decimals lies in [MIN, MAX)");
+  return std::make_shared<const GridFloatDrawer>(first, last, multiplier);
+}
+
 std::shared_ptr<const Drawer> strict_int(const KindArgs& args) {
   if (!args.parameters) return std::make_shared<const IntDrawer<false>>(0, 100);
   const auto fields = colon_fields(*args.parameters);
@@ -87,8 +143,19 @@ std::shared_ptr<const Drawer> lenient_int(std::string_view text) {
   return std::make_shared<const IntDrawer<true>>(low, high);
 }
 
+// Census-1 keeps the rounding of the 1.1 releases, which could give MAX or -0.0; the other
+// profiles draw over the grid of PLACES decimals.
+std::shared_ptr<const Drawer> float_drawer(const KindArgs& args, double low, double high,
+                                           std::uint32_t places) {
+  if (args.profile.id() == ProfileId::Census1) {
+    return std::make_shared<const FloatDrawer>(low, high,
+                                               std::pow(10.0, static_cast<double>(places)));
+  }
+  return grid_float(args, low, high, places);
+}
+
 std::shared_ptr<const Drawer> strict_float(const KindArgs& args) {
-  if (!args.parameters) return std::make_shared<const FloatDrawer>(0.0, 1.0, 100.0);
+  if (!args.parameters) return float_drawer(args, 0.0, 1.0, 2);
   const auto fields = colon_fields(*args.parameters);
   if (fields.size() != 2 && fields.size() != 3) fail(args, "expected float:MIN:MAX[:PLACES]");
   const auto low = read_number<double>(fields[0]);
@@ -103,8 +170,7 @@ std::shared_ptr<const Drawer> strict_float(const KindArgs& args) {
     if (!read || *read > kMaxPlaces) fail(args, "PLACES is not a whole number from 0 to 15");
     places = *read;
   }
-  return std::make_shared<const FloatDrawer>(*low, *high,
-                                             std::pow(10.0, static_cast<double>(places)));
+  return float_drawer(args, *low, *high, places);
 }
 
 std::shared_ptr<const Drawer> lenient_float(std::string_view text) {
@@ -126,7 +192,7 @@ const std::array kKinds = std::to_array<KindDescriptor>({
   {"int", ":LOW:HIGH", "whole number from LOW to HIGH inclusive (defaults 0 and 100)",
    ValueType::Int64, kReadsNothing, true, "", strict_int, lenient_int},
   {"float", ":MIN:MAX:PLACES",
-   "number drawn from [MIN, MAX), rounded to PLACES decimals (defaults 0, 1, 2)",
+   "number with PLACES decimals drawn evenly from [MIN, MAX) (defaults 0, 1, 2)",
    ValueType::Float64, kReadsNothing, false, "", strict_float, lenient_float},
 });
 // clang-format on
