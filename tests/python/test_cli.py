@@ -29,7 +29,11 @@ FIXED_KINDS = {
     "email", "birthdate", "age",
     "civil_status", "blood_type", "color", "status", "phone_number", "landline", "sss_number",
     "tin_number", "philhealth_number", "region", "province", "city_mun", "barangay", "zip_code",
-    "address", "full_address",
+    "address", "full_address", "religion", "street", "region_official", "province_official",
+    "city_mun_official", "barangay_official", "full_address_official", "philsys_card_number",
+    "philsys_number", "pagibig_mid", "umid_crn", "gsis_bp_number", "passport_number",
+    "prc_license_number", "drivers_license", "car_plate", "motorcycle_plate", "occupation",
+    "occupation_group", "education", "employer", "nationality",
 }
 PREFIXES = {"int:", "float:", "choice:", "list:", "row:", "bool:", "money:", "date:", "datetime:",
             "time:", "pattern:", "template:"}
