@@ -9,6 +9,7 @@ PanicException = _engine.PanicException
 from tarvo._database import DatabaseError, TableExistsError  # noqa: E402
 from tarvo._column import Column  # noqa: E402
 from tarvo._dataset import Dataset  # noqa: E402  (needs the engine loaded above)
+from tarvo._schema import Schema, Table  # noqa: E402
 
-__all__ = ["Column", "DatabaseError", "Dataset", "Dummy", "PanicException", "TableExistsError",
-           "__version__"]
+__all__ = ["Column", "DatabaseError", "Dataset", "Dummy", "PanicException", "Schema", "Table",
+           "TableExistsError", "__version__"]

@@ -17,6 +17,8 @@ from tarvo._database import DatabaseError as DatabaseError
 from tarvo._database import TableExistsError as TableExistsError
 from tarvo._column import Column as Column
 from tarvo._dataset import Dataset as Dataset
+from tarvo._schema import Schema as Schema
+from tarvo._schema import Table as Table
 
 class PanicException(BaseException):
     """An internal failure of the native core; derives from BaseException, so catch it by name."""

@@ -46,11 +46,18 @@ class Dataset:
     machines. ``rows(n, start=s)`` therefore returns exactly rows s .. s+n-1 of the same table.
     """
 
-    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_unique", "_ages", "_engine")
+    __slots__ = ("_columns", "_seed", "_as_of", "_profile", "_unique", "_ages", "_engine",
+                 "_schema")
 
     def __init__(self, columns: Mapping[str, ColumnDefinition], *, seed: int | None = None,
                  as_of: datetime.date | None = None, profile: Profile = "census",
                  unique: Iterable[str] = (), ages: tuple[int, int] | None = None) -> None:
+        self._build(columns, seed=seed, as_of=as_of, profile=profile, unique=unique, ages=ages,
+                    table=None, schema=None)
+
+    def _build(self, columns: Mapping[str, ColumnDefinition], *, seed: int | None,
+               as_of: datetime.date | None, profile: Profile, unique: Iterable[str],
+               ages: tuple[int, int] | None, table: Any, schema: Any) -> None:
         if not isinstance(columns, Mapping):
             raise TypeError(f"columns must be a dict of name to kind, not {type(columns).__name__}")
         pairs: list[tuple[str, str]] = []
@@ -99,7 +106,8 @@ class Dataset:
         key = seed % 2**SEED_BITS
         self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
                                       as_of.year, as_of.month, as_of.day, profile, list(unique),
-                                      ages)
+                                      ages, table)
+        self._schema = schema  # (Schema, table name) for a table of a schema
         self._columns = dict(pairs)
         self._seed = seed
         self._as_of = as_of
@@ -295,6 +303,8 @@ class Dataset:
         return result
 
     def __repr__(self) -> str:
+        if self._schema is not None:
+            return f"{self._schema[0]!r}[{self._schema[1]!r}]"
         unique = f", unique={list(self._unique)!r}" if self._unique else ""
         ages = f", ages={self._ages!r}" if self._ages else ""
         return (f"Dataset({self._columns!r}, seed={self._seed!r}, "
@@ -309,13 +319,33 @@ class Dataset:
         return hash(self._state())
 
     def __reduce__(self) -> tuple[Any, ...]:
-        # Pickles as its definition: another process rebuilds the same table from it.
+        # Pickles as its definition: another process rebuilds the same table from it (a table
+        # of a schema, with its schema, whose tables it may read).
+        if self._schema is not None:
+            return (_table_of, self._schema)
         return (_rebuild, (self._columns, self._seed, self._as_of, self._profile, self._unique,
                            self._ages))
 
     def _state(self) -> tuple[Any, ...]:
+        if self._schema is not None:
+            return ("table", self._schema)
         return (tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
                 self._profile, frozenset(self._unique), self._ages)
+
+    @property
+    def row_count(self) -> int | None:
+        """The rows the table has when its definition fixes them (a table of a schema), else
+        None: a data set on its own has as many rows as are asked for."""
+        if self._schema is None:
+            return None
+        schema, name = self._schema
+        count: int = schema.row_counts[name]
+        return count
+
+
+def _table_of(schema: Any, name: str) -> Dataset:
+    table: Dataset = schema[name]
+    return table
 
 
 def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: Profile,

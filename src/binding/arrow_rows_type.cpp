@@ -130,8 +130,8 @@ PyObject* arrow_rows_type() noexcept {
   return type;
 }
 
-Ref make_arrow_rows(const Plan& plan, const arrow::StreamRange& range) {
-  auto source = std::make_unique<Source>(Source{std::make_shared<const Plan>(plan), range});
+Ref make_arrow_rows(std::shared_ptr<const Plan> plan, const arrow::StreamRange& range) {
+  auto source = std::make_unique<Source>(Source{std::move(plan), range});
   PyObject* type_object = arrow_rows_type();
   if (type_object == nullptr) throw ErrorAlreadySet{};
   auto* type = reinterpret_cast<PyTypeObject*>(type_object);

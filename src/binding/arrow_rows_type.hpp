@@ -1,6 +1,8 @@
 // src/binding/arrow_rows_type.hpp: ArrowRows, a range of a data set's rows for Arrow consumers.
 #pragma once
 
+#include <memory>
+
 #include "arrow/record_stream.hpp"
 #include "engine/plan.hpp"
 #include "lib_handle.hpp"
@@ -12,6 +14,6 @@ namespace tarvo::py {
 PyObject* arrow_rows_type() noexcept;
 
 // A new ArrowRows over its own copy of `plan`, which each stream it exports shares.
-Ref make_arrow_rows(const Plan& plan, const arrow::StreamRange& range);
+Ref make_arrow_rows(std::shared_ptr<const Plan> plan, const arrow::StreamRange& range);
 
 }  // namespace tarvo::py

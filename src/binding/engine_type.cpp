@@ -12,6 +12,7 @@
 #include "engine/chunk_pipeline.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
+#include "kinds/spec_error.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 #include "released_gil.hpp"
@@ -20,13 +21,17 @@
 namespace tarvo::py {
 namespace {
 
-// Not collected by the GC: the object holds no Python references, only the C++ plan.
+// Not collected by the GC: the object holds no Python references, only the C++ plan, which the
+// tables that read this one share.
 struct EngineObject {
   PyObject_HEAD
-  Plan* plan;
+  std::shared_ptr<const Plan>* plan;
 };
 
-const Plan& plan_of(PyObject* self) { return *reinterpret_cast<EngineObject*>(self)->plan; }
+const std::shared_ptr<const Plan>& shared_plan_of(PyObject* self) {
+  return *reinterpret_cast<EngineObject*>(self)->plan;
+}
+const Plan& plan_of(PyObject* self) { return *shared_plan_of(self); }
 
 std::uint32_t to_u32(PyObject* value) {
   const std::uint64_t wide = to_u64(value);
@@ -37,13 +42,65 @@ std::uint32_t to_u32(PyObject* value) {
   return static_cast<std::uint32_t>(wide);
 }
 
+// table: None, or (name, [(earlier name, Engine, rows), ...], children) with children None or
+// (parent name, least, [weight, ...], households): the schema a table belongs to.
+std::optional<TableContext> read_table(PyObject* table) {
+  if (table == Py_None) return std::nullopt;
+  if (!PyTuple_Check(table) || PyTuple_Size(table) != 3) {
+    PyErr_SetString(PyExc_TypeError, "table must be None or (name, earlier, children)");
+    throw ErrorAlreadySet{};
+  }
+  TableContext context;
+  context.name = std::string(str_to_utf8(PyTuple_GetItem(table, 0)));
+  PyObject* earlier = PyTuple_GetItem(table, 1);
+  expect_instance(earlier, Target::List);
+  for (Py_ssize_t i = 0; i < PyList_Size(earlier); ++i) {
+    PyObject* pair = PyList_GetItem(earlier, i);
+    if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 3 ||
+        !PyObject_TypeCheck(PyTuple_GetItem(pair, 1), reinterpret_cast<PyTypeObject*>(engine_type()))) {
+      PyErr_SetString(PyExc_TypeError, "earlier tables must be (name, Engine, rows) triples");
+      throw ErrorAlreadySet{};
+    }
+    context.earlier.emplace_back(
+        std::string(str_to_utf8(PyTuple_GetItem(pair, 0))),
+        TableContext::Earlier{shared_plan_of(PyTuple_GetItem(pair, 1)),
+                              to_u64(PyTuple_GetItem(pair, 2))});
+  }
+  PyObject* children = PyTuple_GetItem(table, 2);
+  if (children != Py_None) {
+    if (!PyTuple_Check(children) || PyTuple_Size(children) != 4) {
+      PyErr_SetString(PyExc_TypeError, "children must be (parent, least, weights, households)");
+      throw ErrorAlreadySet{};
+    }
+    const int households = PyObject_IsTrue(PyTuple_GetItem(children, 3));
+    check(households);
+    PyObject* weights = PyTuple_GetItem(children, 2);
+    expect_instance(weights, Target::List);
+    std::vector<std::uint64_t> counts;
+    for (Py_ssize_t i = 0; i < PyList_Size(weights); ++i) counts.push_back(to_u64(PyList_GetItem(weights, i)));
+    census::AliasTable table_of_counts;
+    if (households == 0) {
+      try {
+        table_of_counts = census::AliasTable(counts);
+      } catch (const std::invalid_argument& error) {
+        throw SpecError(std::string("per_parent: ") + error.what());
+      }
+    }
+    context.children = TableContext::Children{
+        std::string(str_to_utf8(PyTuple_GetItem(children, 0))), std::move(table_of_counts),
+        to_u32(PyTuple_GetItem(children, 1)), households != 0};
+  }
+  return context;
+}
+
+
 PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
-    const auto [columns, seed_low, seed_high, year, month, day, profile, unique, ages] =
-        bind<9>("Engine()",
-                {"columns", "seed_low", "seed_high", "year", "month", "day", "profile", "unique",
-                 "ages"},
-                args, kwargs);
+    const auto [columns, seed_low, seed_high, year, month, day, profile, unique, ages, table] =
+        bind<10>("Engine()",
+                 {"columns", "seed_low", "seed_high", "year", "month", "day", "profile", "unique",
+                  "ages", "table"},
+                 args, kwargs);
     expect_instance(columns, Target::List);
     std::vector<std::pair<std::string, std::string>> pairs;
     const Py_ssize_t size = PyList_Size(columns);
@@ -70,9 +127,17 @@ PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexc
       age_range = AgeRange{to_u32(PyTuple_GetItem(ages, 0)), to_u32(PyTuple_GetItem(ages, 1))};
     }
     const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
-    auto plan = std::make_unique<Plan>(make_plan(pairs, to_u64(seed_low), to_u64(seed_high),
-                                                 as_of, make_profile(str_to_utf8(profile), age_range),
-                                                 unique_names));
+    const std::optional<TableContext> context = read_table(table);
+    // Building a one to many index draws every parent's count: no Python object is touched.
+    std::shared_ptr<const Plan> made;
+    {
+      ReleasedGil released;
+      made = std::make_shared<const Plan>(
+          make_plan(pairs, to_u64(seed_low), to_u64(seed_high), as_of,
+                    make_profile(str_to_utf8(profile), age_range), unique_names,
+                    context ? &*context : nullptr));
+    }
+    auto plan = std::make_unique<std::shared_ptr<const Plan>>(std::move(made));
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     Ref self = Ref::checked(alloc(type, 0));
     reinterpret_cast<EngineObject*>(self.get())->plan = plan.release();
@@ -112,6 +177,38 @@ PyObject* engine_nullable(PyObject* self, PyObject*) noexcept {
     for (std::size_t i = 0; i < plan.columns.size(); ++i) {
       PyObject* flag = plan.columns[i].nullable() ? Py_True : Py_False;
       PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i), Ref::borrow(flag).release());
+    }
+    return result.release();
+  });
+}
+
+// row_count(): None, or the rows of the child of a one to many relation.
+PyObject* engine_row_count(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Plan& plan = plan_of(self);
+    if (!plan.row_count) return Ref::borrow(Py_None).release();
+    return Ref::checked(PyLong_FromUnsignedLongLong(*plan.row_count)).release();
+  });
+}
+
+// relations(): (name, parent table, pick, index bytes) of each relation the table reads.
+PyObject* engine_relations(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Plan& plan = plan_of(self);
+    Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(plan.relations.size())));
+    for (std::size_t i = 0; i < plan.relations.size(); ++i) {
+      const Relation& relation = *plan.relations[i];
+      const char* pick = relation.pick() == Pick::Uniform   ? "uniform"
+                         : relation.pick() == Pick::Skewed ? "skewed"
+                                                            : "children";
+      const std::size_t bytes = relation.index() ? relation.index()->memory_bytes() : 0;
+      PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i),
+                      Ref::checked(Py_BuildValue("(s#s#sn)", relation.name().data(),
+                                                 static_cast<Py_ssize_t>(relation.name().size()),
+                                                 relation.table().data(),
+                                                 static_cast<Py_ssize_t>(relation.table().size()),
+                                                 pick, static_cast<Py_ssize_t>(bytes)))
+                          .release());
     }
     return result.release();
   });
@@ -177,13 +274,15 @@ PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
       throw ErrorAlreadySet{};
     }
     check_rows(plan_of(self), range.start + range.count);
-    return make_arrow_rows(plan_of(self), range).release();
+    return make_arrow_rows(shared_plan_of(self), range).release();
   });
 }
 
 PyMethodDef engine_methods[] = {
     {"column_types", engine_column_types, METH_NOARGS, "column_types($self)\n--\n\n"},
     {"nullable", engine_nullable, METH_NOARGS, "nullable($self)\n--\n\n"},
+    {"row_count", engine_row_count, METH_NOARGS, "row_count($self)\n--\n\n"},
+    {"relations", engine_relations, METH_NOARGS, "relations($self)\n--\n\n"},
     {"write", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(engine_write)),
      METH_VARARGS | METH_KEYWORDS,
      "write($self, target, format, start, count, threads, chunk_rows, progress)\n--\n\n"},
@@ -196,7 +295,7 @@ PyMethodDef engine_methods[] = {
 
 PyType_Slot engine_slots[] = {
     {Py_tp_doc, const_cast<char*>(
-                    "Engine(columns, seed_low, seed_high, year, month, day, profile, unique, ages)\n--\n\n")},
+                    "Engine(columns, seed_low, seed_high, year, month, day, profile, unique, ages, table)\n--\n\n")},
     {Py_tp_new, reinterpret_cast<void*>(engine_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(engine_dealloc)},
     {Py_tp_methods, engine_methods},

@@ -25,6 +25,14 @@ class AliasTable {
   // The probability of each outcome as the table holds it, summed over the columns.
   std::vector<double> probabilities() const;
 
+  // The same draw from one 64-bit word: its high half picks the column (by multiplication, as
+  // uniform_index would), its low half is the threshold word.
+  std::size_t sample_word(std::uint64_t word) const noexcept {
+    const auto column = static_cast<std::size_t>(((word >> 32) * cells_.size()) >> 32);
+    const Cell cell = cells_[column];
+    return static_cast<std::uint32_t>(word) < cell.keep ? column : cell.alias;
+  }
+
   template <class R>
   std::size_t sample(R& rng) const {
     const std::size_t column = rng.uniform_index(cells_.size());

@@ -33,6 +33,7 @@ struct CensusPerson {
   // census_religions().labels, and into preference().civil_status (-1 when a column draws it).
   std::uint32_t religion = 0;
   std::int32_t civil_status = -1;
+  std::int32_t relationship = -1;  // a household member's Role (household.hpp), else -1
   char given_name[64];  // where first_name points when it was composed
 
   std::string_view birthdate() const noexcept { return {birthdate_text, sizeof birthdate_text}; }

@@ -33,6 +33,7 @@ struct ResidentRules {
   std::int64_t last_name = -1;     // index into census_surnames().names
   std::int64_t middle_name = -1;   // index into census_surnames().names
   std::int32_t civil_status = -1;  // index into preference().civil_status
+  std::int32_t age = -1;
 };
 
 // The civil status of a person of this age, sex and religion.
@@ -68,7 +69,8 @@ void draw_resident(R& rng, CivilDate as_of, const Address& place, const AliasTab
                      : static_cast<std::uint32_t>(
                            religions.by_province[place.province_index].sample(rng));
   const bool muslim = out.religion == religions.islam;
-  out.age = youngest + static_cast<std::uint32_t>(ages.sample(rng));
+  out.age = rules.age >= 0 ? static_cast<std::uint32_t>(rules.age)
+                          : youngest + static_cast<std::uint32_t>(ages.sample(rng));
   const BirthWindow window = birth_window(as_of, out.age);
   out.birth_date = date_in_window(window, static_cast<std::uint32_t>(rng.uniform_index(window.days)));
   write_iso_date(out.birth_date, out.birthdate_text);

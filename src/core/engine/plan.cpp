@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "census/household.hpp"
+#include "engine/members_profile.hpp"
 #include "kinds/fields.hpp"
 #include "kinds/strict_parse.hpp"
 #include "unique/capacity.hpp"
@@ -77,10 +79,60 @@ void read_option(PlannedColumn& column, std::string_view option) {
 
 // Resolves columns on first request, so that a column reading another (a template) finds it
 // resolved whatever their order, and a ring of such columns is caught rather than followed.
+std::uint64_t fnv1a(std::string_view text, std::uint64_t hash = 0xCBF29CE484222325u) {
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001B3u;
+  }
+  return hash;
+}
+
 class Resolver final : public ColumnLookup {
  public:
-  Resolver(Plan& plan, std::vector<std::string_view> kinds)
-      : plan_(plan), kinds_(std::move(kinds)), state_(kinds_.size(), State::Open) {}
+  Resolver(Plan& plan, std::vector<std::string_view> kinds, const TableContext* table)
+      : plan_(plan), kinds_(std::move(kinds)), state_(kinds_.size(), State::Open), table_(table) {}
+
+  std::shared_ptr<const Relation> relation(std::string_view name, std::string_view table,
+                                           std::optional<std::pair<Pick, double>> pick) const override {
+    if (table_ == nullptr) {
+      throw SpecError("a reference reads another table of a schema: tarvo.Schema");
+    }
+    if (name.empty()) {  // the one to many relation to the table's parent
+      for (const auto& known : plan_.relations) {
+        if (known->pick() == Pick::Children) return known;
+      }
+      throw SpecError("the table has no parent");
+    }
+    for (const auto& known : plan_.relations) {
+      if (known->name() != name) continue;
+      if (known->table() != table) {
+        throw SpecError("the relation '" + std::string(name) + "' is to table '" + known->table() +
+                        "', not '" + std::string(table) + "'");
+      }
+      if (pick && (known->pick() != pick->first || known->skew() != pick->second)) {
+        throw SpecError("the relation '" + std::string(name) +
+                        "' is given two ways to pick its parent row");
+      }
+      return known;
+    }
+    const TableContext::Earlier* parent = nullptr;
+    for (const auto& [earlier_name, entry] : table_->earlier) {
+      if (earlier_name == table) parent = &entry;
+    }
+    if (parent == nullptr) {
+      throw SpecError("there is no table '" + std::string(table) + "' before this one");
+    }
+    if (parent->rows == 0) throw SpecError("table '" + std::string(table) + "' has no rows");
+    const auto [how, skew] = pick.value_or(std::pair{Pick::Uniform, 0.0});
+    // The relation's stream: the FNV-1a of "relation", a zero byte and its name, top bit set.
+    const std::uint64_t stream = fnv1a(name, fnv1a(std::string_view("relation\0", 9))) |
+                                 (std::uint64_t{1} << 63);
+    auto made = std::make_shared<const Relation>(std::string(name), std::string(table),
+                                                 parent->plan, parent->rows, how, skew, stream,
+                                                 plan_.key);
+    plan_.relations.push_back(made);
+    return made;
+  }
 
   const PlannedColumn* column(std::string_view name) const override {
     for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
@@ -122,6 +174,7 @@ class Resolver final : public ColumnLookup {
   std::vector<std::string_view> kinds_;
   mutable std::vector<State> state_;
   mutable std::vector<std::size_t> path_;
+  const TableContext* table_;
 };
 
 }  // namespace
@@ -130,6 +183,11 @@ std::span<const ColumnOption> column_options() { return kOptions; }
 
 PhiloxKey key_from_seed(std::uint64_t seed_low, std::uint64_t seed_high) noexcept {
   const PhiloxBlock block = philox4x64_10({0x7461727661736565u, 0, 0, 0}, {seed_low, seed_high});
+  return {block[0], block[1]};
+}
+
+PhiloxKey table_key(const PhiloxKey& schema, std::string_view name) noexcept {
+  const PhiloxBlock block = philox4x64_10({0x7461626C65u /* "table" */, fnv1a(name), 0, 0}, schema);
   return {block[0], block[1]};
 }
 
@@ -147,8 +205,50 @@ std::uint64_t column_stream(std::string_view name, std::string_view kind_text) n
 
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of,
-               std::shared_ptr<const Profile> profile, std::span<const std::string> unique) {
-  Plan plan{key_from_seed(seed_low, seed_high), as_of, std::move(profile), {}, kReadsNothing};
+               std::shared_ptr<const Profile> profile, std::span<const std::string> unique,
+               const TableContext* table) {
+  Plan plan;
+  plan.key = key_from_seed(seed_low, seed_high);
+  plan.as_of = as_of;
+  plan.profile = std::move(profile);
+  if (table != nullptr) {
+    plan.key = table_key(plan.key, table->name);
+    plan.table = table->name;
+    if (table->children) {
+      // The one to many relation comes first: its counts are drawn in the parent table, the
+      // index is built here, and the table has as many rows as the parents have children.
+      const TableContext::Earlier* parent = nullptr;
+      for (const auto& [earlier_name, entry] : table->earlier) {
+        if (earlier_name == table->children->parent) parent = &entry;
+      }
+      if (parent == nullptr) {
+        throw SpecError("parent: there is no table '" + table->children->parent + "' before this one");
+      }
+      const bool households = table->children->households;
+      if (households && (plan.profile->id() != ProfileId::Census ||
+                         parent->plan->profile->id() != ProfileId::Census)) {
+        throw SpecError("households have the census profile's people: profile='census'");
+      }
+      // A household's size is the households table's own (household_size reads it); other
+      // children are counted in a stream named for the child table.
+      const std::uint64_t stream =
+          households ? census::kHouseholdSizeStream
+                     : fnv1a(table->name, fnv1a(std::string_view("children\0", 9))) |
+                           (std::uint64_t{1} << 63);
+      auto index = households
+                       ? std::make_shared<const ChildIndex>(parent->plan->key, stream, parent->rows,
+                                                            census::census_population().household_size, 1)
+                       : std::make_shared<const ChildIndex>(parent->plan->key, stream, parent->rows,
+                                                            table->children->counts,
+                                                            table->children->least);
+      plan.row_count = index->children();
+      auto relation = std::make_shared<const Relation>(table->children->parent,
+                                                       table->children->parent, parent->plan,
+                                                       std::move(index));
+      if (households) plan.profile = household_members_profile(plan.profile, relation, plan.key);
+      plan.relations.push_back(std::move(relation));
+    }
+  }
   plan.columns.reserve(columns.size());
   std::vector<std::string_view> kinds;
   for (const auto& [name, text] : columns) {
@@ -161,7 +261,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
   }
   // The kind texts are views of the columns' own, which no longer move.
   for (const PlannedColumn& column : plan.columns) kinds.push_back(column.kind_text);
-  Resolver resolver(plan, std::move(kinds));
+  Resolver resolver(plan, std::move(kinds), table);
   for (std::size_t i = 0; i < plan.columns.size(); ++i) resolver.resolve(i);
 
   for (const std::string& name : unique) {
@@ -192,6 +292,10 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
 }
 
 void check_rows(const Plan& plan, std::uint64_t rows_end) {
+  if (plan.row_count && rows_end > *plan.row_count) {
+    throw SpecError("table '" + plan.table + "' has " + std::to_string(*plan.row_count) +
+                    " rows, its parents' children, not " + std::to_string(rows_end));
+  }
   for (const PlannedColumn& column : plan.columns) {
     if (column.unique) {
       if (const auto error =

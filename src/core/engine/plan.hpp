@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 
 #include "engine/drawer.hpp"
 #include "engine/profile.hpp"
+#include "engine/relation.hpp"
 #include "providers/clock.hpp"
 #include "random/philox.hpp"
 
@@ -56,6 +58,19 @@ struct Plan {
   std::vector<PlannedColumn> columns;
   std::uint8_t reads = kReadsNothing;  // what the columns read, together
   std::size_t text_slots = 0;          // cells kept as text in each row, for others to read
+  std::string table;                   // its name in a schema, "" for a data set on its own
+  // Its relations to the tables of its schema that it reads, in the order first read; the one to
+  // many relation to its parent, if it has one, first.
+  std::vector<std::shared_ptr<const Relation>> relations;
+  // The rows a child of a one to many relation has: the sum of its parents' counts.
+  std::optional<std::uint64_t> row_count;
+
+  const PlannedColumn* column(std::string_view name) const {
+    for (const PlannedColumn& c : columns) {
+      if (c.name == name) return &c;
+    }
+    return nullptr;
+  }
 
   bool needs_person() const { return (reads & kReadsPerson) != 0; }
   bool needs_address() const { return (reads & kReadsPlace) != 0; }
@@ -81,12 +96,38 @@ PhiloxKey key_from_seed(std::uint64_t seed_low, std::uint64_t seed_high) noexcep
 // set (its options, such as nulls, included).
 std::uint64_t column_stream(std::string_view name, std::string_view kind_text) noexcept;
 
+// A table of a schema: its name (which keys it: the schema's key and the name give the table's),
+// the tables made before it, which its references read, and for the child of a one to many
+// relation, its parent and the children each parent has (least + an outcome of counts).
+struct TableContext {
+  struct Earlier {
+    std::shared_ptr<const Plan> plan;
+    std::uint64_t rows;
+  };
+  std::string name;
+  std::vector<std::pair<std::string, Earlier>> earlier;
+  struct Children {
+    std::string parent;
+    census::AliasTable counts;
+    std::uint32_t least = 0;
+    // The parents are households and the children their members: the census's household
+    // sizes, and each member a member of its household's family (members_profile.hpp).
+    bool households = false;
+  };
+  std::optional<Children> children;
+};
+
+// The key of table `name` of a schema whose key is `schema`: Philox at {"table", FNV-1a(name),
+// 0, 0} under it, so adding, removing or reordering tables changes no other table.
+PhiloxKey table_key(const PhiloxKey& schema, std::string_view name) noexcept;
+
 // Reads every column strictly (its kind and options, "kind;nulls=0.1"); a SpecError names the
 // column ("column 'n': ..."). Names must be unique (the caller's dict guarantees it); `unique`
-// names the columns whose values must never repeat.
+// names the columns whose values must never repeat. `table` makes it a table of a schema.
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                std::uint64_t seed_low, std::uint64_t seed_high, CivilDate as_of,
-               std::shared_ptr<const Profile> profile, std::span<const std::string> unique = {});
+               std::shared_ptr<const Profile> profile, std::span<const std::string> unique = {},
+               const TableContext* table = nullptr);
 
 // Throws SpecError when a column cannot give rows below `rows_end`: a unique column with fewer
 // values, or a kind whose values run out (row numbers past 2^63 - 1).

@@ -185,30 +185,7 @@ class CensusProfile final : public Profile {
     static const Address nowhere{};
     census::draw_resident(rng, as_of, place != nullptr ? *place : nowhere, ages_,
                           ages().youngest, {}, row.census);
-    fill(row);
-  }
-
-  // The row's view of a person drawn into row.census.
-  static void fill(RowPerson& row) {
-    const census::CensusPerson& person = row.census;
-    const ResidentLists& lists = resident_lists();
-    row.is_census = true;
-    row.male = person.male;
-    row.gender = person.gender;
-    row.first_list = nullptr;  // composed names are not entries of a list
-    row.first_name = person.first_name;
-    row.surname_list = &lists.surnames;
-    row.middle_index = person.middle_index;
-    row.middle_name = person.middle_name;
-    row.last_index = person.last_index;
-    row.last_name = person.last_name;
-    row.suffix_list = &lists.suffixes;
-    row.suffix_index = person.suffix_index;
-    row.suffix = person.suffix;
-    std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
-              row.birthdate_text);
-    row.birth_days = days_from_civil(person.birth_date);
-    row.age = person.age;
+    fill_census_row(row);
   }
 
   std::optional<Address> draw_address(CounterRng& rng) const override {
@@ -291,6 +268,28 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
     case ProfileId::Uniform: break;
   }
   return std::make_shared<const UniformProfile>(range);
+}
+
+void fill_census_row(RowPerson& row) {
+  const census::CensusPerson& person = row.census;
+  const ResidentLists& lists = resident_lists();
+  row.is_census = true;
+  row.male = person.male;
+  row.gender = person.gender;
+  row.first_list = nullptr;  // composed names are not entries of a list
+  row.first_name = person.first_name;
+  row.surname_list = &lists.surnames;
+  row.middle_index = person.middle_index;
+  row.middle_name = person.middle_name;
+  row.last_index = person.last_index;
+  row.last_name = person.last_name;
+  row.suffix_list = &lists.suffixes;
+  row.suffix_index = person.suffix_index;
+  row.suffix = person.suffix;
+  std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
+            row.birthdate_text);
+  row.birth_days = days_from_civil(person.birth_date);
+  row.age = person.age;
 }
 
 void uniform_row_person(const Person& person, RowPerson& row) {

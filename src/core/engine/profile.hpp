@@ -63,10 +63,23 @@ class Profile {
   // `place` is the row's address when person_reads() asks for it (null if none was drawn).
   virtual void draw_person(CounterRng& rng, CivilDate as_of, bool with_middle,
                            const Address* place, RowPerson& out) const = 0;
+  // The person of row `row` of a table whose people are someone else's (household members):
+  // by default, drawn from the stream as above.
+  virtual void draw_person_at(std::uint64_t /*row*/, CounterRng& rng, CivilDate as_of,
+                              bool with_middle, const Address* place, RowPerson& out) const {
+    draw_person(rng, as_of, with_middle, place, out);
+  }
   // What drawing the person reads besides its stream: the census profile's people depend on
   // their place.
   virtual std::uint8_t person_reads() const noexcept { return 0; }
   virtual std::optional<Address> draw_address(CounterRng& rng) const = 0;
+  // Whether the people are the members of households: each row one member of a family drawn
+  // for its household (relationship reads their role).
+  virtual bool household_members() const noexcept { return false; }
+  // The place of row `row` (a household member's is the household's): by default as above.
+  virtual std::optional<Address> draw_address_at(std::uint64_t /*row*/, CounterRng& rng) const {
+    return draw_address(rng);
+  }
   virtual NameBounds name_bounds() const = 0;
 
  private:
@@ -79,6 +92,9 @@ class Profile {
 // to `ages` when given. Throws SpecError for an unknown name or a range the profile cannot draw.
 std::shared_ptr<const Profile> make_profile(std::string_view name,
                                             std::optional<AgeRange> ages = std::nullopt);
+
+// The row's view of a census person drawn into row.census.
+void fill_census_row(RowPerson& row);
 
 // A uniformly drawn person (Dummy's, or the uniform profile's) as the cells read it.
 void uniform_row_person(const Person& drawn, RowPerson& out);

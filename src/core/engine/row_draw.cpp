@@ -77,14 +77,15 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     std::optional<Address> address;
     if (needs_address) {
       CounterRng rng(plan.key, row, kAddressStream, first[needs_person ? 1 : 0]);
-      address = profile.draw_address(rng);
+      address = profile.draw_address_at(row, rng);
     }
     if (needs_person) {
       CounterRng rng = person_needs_two
                            ? CounterRng(plan.key, row, profile.person_stream(), first[0],
                                         person_second)
                            : CounterRng(plan.key, row, profile.person_stream(), first[0]);
-      profile.draw_person(rng, plan.as_of, with_middle, address ? &*address : nullptr, person);
+      profile.draw_person_at(row, rng, plan.as_of, with_middle, address ? &*address : nullptr,
+                             person);
     }
     const RowView view{row, needs_person ? &person : nullptr, address ? &*address : nullptr,
                        &plan, &scratch, &texts};
@@ -119,6 +120,28 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
     }
     sink.end_row();
   }
+}
+
+void draw_cell_at(const Plan& plan, const PlannedColumn& column, std::uint64_t row, Sink& sink,
+                  std::string& scratch) {
+  if (column.is_null_at(plan.key, row)) return sink.null();
+  const Profile& profile = *plan.profile;
+  std::uint8_t reads = column.drawer->traits().reads;
+  if ((reads & kReadsPerson) != 0) reads |= profile.person_reads();
+  std::optional<Address> address;
+  if ((reads & kReadsPlace) != 0) {
+    CounterRng rng(plan.key, row, kAddressStream);
+    address = profile.draw_address_at(row, rng);
+  }
+  RowPerson person;
+  if ((reads & kReadsPerson) != 0) {
+    CounterRng rng(plan.key, row, profile.person_stream());
+    profile.draw_person_at(row, rng, plan.as_of, (reads & kReadsMiddleName) != 0,
+                           address ? &*address : nullptr, person);
+  }
+  const RowView view{row, &person, address ? &*address : nullptr, &plan, &scratch, nullptr};
+  CounterRng rng(plan.key, row, column.stream);
+  column.drawer->draw(rng, view, sink);
 }
 
 void draw_thread_rows(std::span<const std::shared_ptr<const Drawer>> columns, std::uint64_t count,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "engine/drawer.hpp"
 #include "engine/plan.hpp"
@@ -15,6 +16,11 @@ namespace tarvo {
 // from their own counter streams, so the result is the same for any split of the range, in any
 // order, on any thread. The caller keeps start + count within 2^63.
 void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count, Sink& sink);
+
+// One cell of one row, drawn alone as the row drawer would draw it (its person and place
+// included, as the column reads them): a child table reads its parent's row this way.
+void draw_cell_at(const Plan& plan, const PlannedColumn& column, std::uint64_t row, Sink& sink,
+                  std::string& scratch);
 
 // Dummy's rows: the calling thread's generator draws, for every row, a person, then a place,
 // then each cell in column order, and birth dates count from today's UTC date.

@@ -26,17 +26,20 @@ std::span<const KindDescriptor> pattern_kinds();
 std::span<const KindDescriptor> template_kinds();
 std::span<const KindDescriptor> identifier_kinds();
 std::span<const KindDescriptor> work_kinds();
+std::span<const KindDescriptor> reference_kinds();
+std::span<const KindDescriptor> household_kinds();
 
 namespace {
 
 using Family = std::span<const KindDescriptor> (*)();
 
 // In the order users see the kinds (`tarvo kinds`, the README).
-constexpr std::array<Family, 19> kFamilies = {
-    number_kinds,     choice_kinds, uuid_kinds,   name_kinds,    email_kinds,
-    life_kinds,       trait_kinds,  utility_kinds, contact_kinds, government_kinds,
-    identifier_kinds, place_kinds,  work_kinds,   row_kinds,     bool_kinds,
-    money_kinds,      date_kinds,   pattern_kinds, template_kinds,
+constexpr std::array<Family, 21> kFamilies = {
+    number_kinds,     choice_kinds, uuid_kinds,    name_kinds,     email_kinds,
+    life_kinds,       trait_kinds,  utility_kinds, contact_kinds,  government_kinds,
+    identifier_kinds, place_kinds,  work_kinds,    row_kinds,      bool_kinds,
+    money_kinds,      date_kinds,   pattern_kinds, template_kinds, reference_kinds,
+    household_kinds,
 };
 
 }  // namespace

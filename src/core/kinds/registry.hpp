@@ -16,13 +16,23 @@ namespace tarvo {
 class Profile;
 class KindDescriptor;
 
-// What the other columns of a data set offer a kind that reads them (a template).
+class Relation;
+enum class Pick : std::uint8_t;
+
+// What the other columns of a data set, and the other tables of its schema, offer a kind that
+// reads them (a template, a reference).
 class ColumnLookup {
  public:
   virtual ~ColumnLookup() = default;
   // The column named `name`, resolved (and checked for cycles) on first request; nullptr when
   // the data set has no such column. Throws SpecError for a cycle.
   virtual const struct PlannedColumn* column(std::string_view name) const = 0;
+  // The relation `name` of this table to the schema's table `table`, made on first request with
+  // `pick` (a pick of none takes the uniform one, or the one to many relation to the parent).
+  // Throws SpecError outside a schema, for an unknown table, or for a pick that disagrees with
+  // the one an earlier column gave the relation.
+  virtual std::shared_ptr<const Relation> relation(std::string_view name, std::string_view table,
+                                                   std::optional<std::pair<Pick, double>> pick) const = 0;
 };
 
 // What a kind is resolved against when a data set's plan is made.

@@ -1,0 +1,81 @@
+// src/core/engine/child_index.cpp: building the block starts, and finding a child's parent.
+#include "engine/child_index.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "panic.hpp"
+
+namespace tarvo {
+namespace {
+
+constexpr std::uint64_t kCountLane = 2;
+
+// The counts of the block a thread used last, as running totals: rows are mostly asked for in
+// order, so most children are found in the block before.
+struct BlockCache {
+  const ChildIndex* index = nullptr;
+  std::uint64_t block = ~std::uint64_t{0};
+  std::array<std::uint64_t, ChildIndex::kBlock + 1> ends{};  // ends[k]: children before parent k
+  std::uint64_t parents = 0;
+};
+
+thread_local std::array<BlockCache, 4> caches;
+thread_local std::size_t next_cache = 0;
+
+}  // namespace
+
+ChildIndex::ChildIndex(const PhiloxKey& parent_key, std::uint64_t stream, std::uint64_t parents,
+                       census::AliasTable counts, std::uint32_t least)
+    : key_(parent_key), stream_(stream), parents_(parents), counts_(std::move(counts)), least_(least) {
+  starts_.reserve(parents / kBlock + 1);
+  PhiloxBlock words{};
+  for (std::uint64_t p = 0; p < parents; ++p) {
+    if (p % kBlock == 0) starts_.push_back(children_);
+    if (p % 4 == 0) words = philox4x64_10({p / 4, 0, stream_, kCountLane}, key_);
+    children_ += least_ + counts_.sample_word(words[p % 4]);
+  }
+}
+
+std::uint32_t ChildIndex::count_at(const PhiloxKey& parent_key, std::uint64_t stream,
+                                   const census::AliasTable& counts, std::uint32_t least,
+                                   std::uint64_t parent) noexcept {
+  const PhiloxBlock words = philox4x64_10({parent / 4, 0, stream, kCountLane}, parent_key);
+  return least + static_cast<std::uint32_t>(counts.sample_word(words[parent % 4]));
+}
+
+ChildIndex::Place ChildIndex::locate(std::uint64_t child) const {
+  if (child >= children_) throw Panic("a child row past the children of its relation");
+  const std::uint64_t block =
+      static_cast<std::uint64_t>(std::upper_bound(starts_.begin(), starts_.end(), child) -
+                                 starts_.begin()) - 1;
+  BlockCache* cache = nullptr;
+  for (BlockCache& candidate : caches) {
+    if (candidate.index == this && candidate.block == block) cache = &candidate;
+  }
+  if (cache == nullptr) {
+    cache = &caches[next_cache++ % caches.size()];
+    cache->index = this;
+    cache->block = block;
+    const std::uint64_t first = block * kBlock;
+    cache->parents = std::min(kBlock, parents_ - first);
+    std::uint64_t total = starts_[block];
+    cache->ends[0] = total;
+    PhiloxBlock words{};
+    for (std::uint64_t k = 0; k < cache->parents; ++k) {
+      const std::uint64_t p = first + k;
+      if (k == 0 || p % 4 == 0) words = philox4x64_10({p / 4, 0, stream_, kCountLane}, key_);
+      total += least_ + counts_.sample_word(words[p % 4]);
+      cache->ends[k + 1] = total;
+    }
+  }
+  // The parent k whose children end past `child`.
+  const auto* ends = cache->ends.data();
+  const std::uint64_t k =
+      static_cast<std::uint64_t>(std::upper_bound(ends + 1, ends + cache->parents + 1, child) -
+                                 (ends + 1));
+  return Place{block * kBlock + k, static_cast<std::uint32_t>(child - ends[k]),
+               static_cast<std::uint32_t>(ends[k + 1] - ends[k])};
+}
+
+}  // namespace tarvo
