@@ -203,3 +203,103 @@ def write_dataset(dataset: Dataset, path: str | os.PathLike[str]) -> None:
     lines += [f"{toml_key(name)} = {toml_string(text)}" for name, text in dataset.columns.items()]
     with open(path, "w", encoding="utf-8") as file:
         file.write("\n".join(lines) + "\n")
+
+
+TABLE_KEYS = ("rows", "unique", "parent", "per_parent", "columns")
+SCHEMA_SETTINGS = ("seed", "as_of", "profile")
+
+
+def read_schema(path: str | os.PathLike[str]) -> Any:
+    from tarvo._schema import Schema, Table
+
+    data, place = load_toml(path)
+    raw_tables = data.get("tables")
+    if not isinstance(raw_tables, dict) or not raw_tables:
+        raise place.error("a schema file needs [tables.NAME] tables", "tables")
+    unknown = sorted(set(data) - set(SCHEMA_SETTINGS) - {"tables"})
+    if unknown:
+        raise place.error(f"unknown key (a schema file takes {', '.join(SCHEMA_SETTINGS)} and "
+                          "[tables.NAME])", unknown[0])
+    settings = dataset_settings({k: v for k, v in data.items() if k in SCHEMA_SETTINGS}, place)
+    tables = {}
+    for name, raw in raw_tables.items():
+        header = f"tables.{name}"
+        if not isinstance(raw, dict):
+            raise place.error("a table is a [tables.NAME] table", name, "tables")
+        unknown = sorted(set(raw) - set(TABLE_KEYS))
+        if unknown:
+            raise place.error(f"unknown key (a table takes {', '.join(TABLE_KEYS)})", unknown[0],
+                              header)
+        columns_table = f"{header}.columns"
+        raw_columns = raw.get("columns")
+        if not isinstance(raw_columns, dict) or not raw_columns:
+            raise place.error("needs a columns table with at least one column", "columns", header)
+        base = os.path.dirname(os.path.abspath(place.path))
+        columns: dict[str, Any] = {}
+        for column, value in raw_columns.items():
+            definition = column_definition(column, value, place, columns_table)
+            if isinstance(definition, str):
+                from tarvo._column import expand_values_file
+                try:
+                    definition = expand_values_file(definition, base)
+                except ValueError as error:
+                    raise place.error(str(error), column, columns_table) from None
+            columns[column] = definition
+        per_parent = raw.get("per_parent")
+        if isinstance(per_parent, dict):
+            try:
+                per_parent = {int(count): weight for count, weight in per_parent.items()}
+            except ValueError:
+                raise place.error("per_parent's keys are counts of children", "per_parent",
+                                  header) from None
+        try:
+            tables[name] = Table(columns, rows=raw.get("rows"), unique=raw.get("unique", ()),
+                                 parent=raw.get("parent"), per_parent=per_parent)
+        except (TypeError, ValueError) as error:
+            key = next((k for k in ("rows", "parent", "per_parent", "unique")
+                        if k in raw and k in str(error)), None)
+            raise place.error(str(error), key, header) from None
+    try:
+        return Schema(tables, **settings)
+    except (TypeError, ValueError) as error:
+        message = str(error)
+        for name in tables:
+            if message.startswith(f"table {shown(name)}"):
+                line_key = next((c for c in tables[name].columns
+                                 if f"column '{c}'" in message or f"column {shown(c)}" in message),
+                                None)
+                if line_key is not None:
+                    raise place.error(message, line_key, f"tables.{name}.columns") from None
+                raise place.error(message) from None
+        raise place.error(message) from None
+
+
+def _per_parent_toml(per_parent: Any) -> str:
+    if isinstance(per_parent, tuple):
+        return toml_string(f"{per_parent[0]}:{per_parent[1]}")
+    if isinstance(per_parent, dict):
+        return "{ " + ", ".join(f'"{count}" = {weight!r}' for count, weight in per_parent.items()) + " }"
+    return toml_string(str(per_parent))
+
+
+def write_schema(schema: Any, path: str | os.PathLike[str]) -> None:
+    seed = schema.seed
+    lines = ["# A tarvo schema: tarvo generate FILE -o FOLDER/ (or a database URL), or "
+             "tarvo.Schema.from_file",
+             f"seed = {seed}" if seed in _INT64 else f"seed = {toml_string(str(seed))}",
+             f"as_of = {schema.as_of.isoformat()}", f"profile = {toml_string(schema.profile)}"]
+    for name, table in schema.tables.items():
+        header = f"tables.{toml_key(name)}"
+        lines += ["", f"[{header}]"]
+        if table.rows is not None:
+            lines.append(f"rows = {table.rows}")
+        if table.parent is not None:
+            lines.append(f"parent = {toml_string(table.parent)}")
+            lines.append(f"per_parent = {_per_parent_toml(table.per_parent)}")
+        if table.unique:
+            lines.append(f"unique = [{', '.join(map(toml_string, table.unique))}]")
+        lines += ["", f"[{header}.columns]"]
+        lines += [f"{toml_key(column)} = {toml_string(text)}"
+                  for column, text in table.columns.items()]
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\n".join(lines) + "\n")

@@ -7,6 +7,7 @@ from typing import Any
 
 from tarvo._checks import check_range, whole_number
 from tarvo._dataset import Dataset
+from tarvo._schema import Schema
 
 INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
 DEFAULT_PARTITION_ROWS = 1_000_000
@@ -50,6 +51,38 @@ def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_P
                               label="tarvo-dataset", enforce_metadata=False)
 
 
+def from_schema(schema: Schema, *, partition_rows: int = DEFAULT_PARTITION_ROWS) -> dict[str, Any]:
+    """Every table of `schema` as a Dask DataFrame of all its rows, by table name. Each worker
+    that draws a child table builds the index of its one-to-many relation once (a few
+    nanoseconds per parent row); nothing else of the parents is kept."""
+    if not isinstance(schema, Schema):
+        raise TypeError(f"schema must be a tarvo.Schema, not {type(schema).__name__}")
+    return {name: from_dataset(schema[name], schema.row_counts[name],
+                               partition_rows=partition_rows) for name in schema.order}
+
+
+def _pandas_frame(table: Any, pandas: Any, pyarrow: Any) -> Any:
+    """The Arrow table as pandas columns of the types a reader expects: a whole number or a
+    boolean that can be null as pandas' nullable Int64 or boolean (numpy's would turn it into
+    float or object), dates, times, money and addresses in their Arrow types (as Python objects
+    Dask would make them strings)."""
+    types = pyarrow.types
+    columns = {}
+    for field, column in zip(table.schema, table.columns):
+        kind = field.type
+        if field.nullable and types.is_integer(kind):
+            dtype: Any = pandas.Int32Dtype() if types.is_int32(kind) else pandas.Int64Dtype()
+            columns[field.name] = column.to_pandas().astype(dtype)
+        elif field.nullable and types.is_boolean(kind):
+            columns[field.name] = column.to_pandas().astype(pandas.BooleanDtype())
+        elif (types.is_date(kind) or types.is_struct(kind) or types.is_decimal(kind)
+              or types.is_time(kind)):
+            columns[field.name] = pandas.Series(column, dtype=pandas.ArrowDtype(kind))
+        else:
+            columns[field.name] = column.to_pandas()
+    return pandas.DataFrame(columns)
+
+
 def draw_partition(part: tuple[int, int], dataset: Dataset,
                    columns: list[str] | None = None) -> Any:
     """Rows part[0] .. part[0] + part[1] - 1 as a pandas DataFrame indexed by row number; with
@@ -59,17 +92,21 @@ def draw_partition(part: tuple[int, int], dataset: Dataset,
     first, count = part
     if columns is not None and not columns:  # len(frame) needs the index alone
         return pandas.DataFrame(index=pandas.RangeIndex(first, first + count))
-    if columns is not None:
-        kinds = dataset.columns
+    selected = columns
+    kinds = dataset.columns
+    # A data set of the selected columns alone draws the same values, unless a column reads
+    # others (a template) or the data set is a table of a schema: then all are drawn.
+    if columns is not None and dataset.row_count is None and not any(
+            kind.startswith("template:") for kind in kinds.values()):
         dataset = Dataset({name: kinds[name] for name in columns}, seed=dataset.seed,
-                          as_of=dataset.as_of, profile=dataset.profile,
-                          unique=[name for name in dataset.unique if name in columns])
+                          as_of=dataset.as_of, profile=dataset.profile,  # type: ignore[arg-type]
+                          unique=[name for name in dataset.unique if name in columns],
+                          ages=dataset.ages)
+        selected = None
     # One thread per partition: the cluster's workers run partitions side by side.
     table = pyarrow.table(dataset.arrow(count, start=first, threads=1))
-    # Dates and addresses keep their Arrow types: as Python objects in an object column, Dask
-    # would turn them into strings.
-    kept = (pyarrow.types.is_date, pyarrow.types.is_struct)
-    frame = table.to_pandas(
-        types_mapper=lambda t: pandas.ArrowDtype(t) if any(is_(t) for is_ in kept) else None)
+    if selected is not None:
+        table = table.select(selected)
+    frame = _pandas_frame(table, pandas, pyarrow)
     frame.index = pandas.RangeIndex(first, first + count)
     return frame

@@ -18,14 +18,14 @@ Ref make_str(std::string_view text) {
 }
 
 // kinds() -> tuple of (name, value type, parameters, description, in Dummy, alias of, can be
-// unique): the registry as the command line and the documentation read it.
+// unique, only in a schema): the registry as the command line and the documentation read it.
 PyObject* kinds(PyObject*, PyObject*) noexcept {
   return guarded<PyObject*>(nullptr, [] {
     const auto registry = kind_registry();
     Ref result = Ref::checked(PyTuple_New(static_cast<Py_ssize_t>(registry.size())));
     for (std::size_t i = 0; i < registry.size(); ++i) {
       const KindDescriptor& kind = registry[i];
-      Ref row = Ref::checked(PyTuple_New(7));
+      Ref row = Ref::checked(PyTuple_New(8));
       PyTuple_SetItem(row.get(), 0, make_str(kind.name).release());
       PyTuple_SetItem(row.get(), 1, make_str(value_type_info(kind.type).name).release());
       PyTuple_SetItem(row.get(), 2, make_str(kind.parameters).release());
@@ -33,6 +33,7 @@ PyObject* kinds(PyObject*, PyObject*) noexcept {
       PyTuple_SetItem(row.get(), 4, Ref::borrow(kind.in_dummy() ? Py_True : Py_False).release());
       PyTuple_SetItem(row.get(), 5, make_str(kind.alias_of).release());
       PyTuple_SetItem(row.get(), 6, Ref::borrow(kind.can_be_unique ? Py_True : Py_False).release());
+      PyTuple_SetItem(row.get(), 7, Ref::borrow(kind.schema_only ? Py_True : Py_False).release());
       PyTuple_SetItem(result.get(), static_cast<Py_ssize_t>(i), row.release());
     }
     return result.release();
@@ -78,7 +79,7 @@ PyObject* column_options(PyObject*, PyObject*) noexcept {
 PyMethodDef module_methods[] = {
     {"kinds", kinds, METH_NOARGS,
      "kinds()\n--\n\nEvery column kind: (name, type, parameters, description, in_dummy, "
-     "alias_of, can_be_unique)."},
+     "alias_of, can_be_unique, schema_only)."},
     {"column_options", column_options, METH_NOARGS,
      "column_options()\n--\n\nWhat may follow a kind after ';': (name, value, description)."},
     {"value_types", value_types, METH_NOARGS,

@@ -18,6 +18,7 @@ struct BlockCache {
   std::uint64_t block = ~std::uint64_t{0};
   std::array<std::uint64_t, ChildIndex::kBlock + 1> ends{};  // ends[k]: children before parent k
   std::uint64_t parents = 0;
+  std::uint64_t last = 0;  // the parent found last in the block: the next row is its or the next's
 };
 
 thread_local std::array<BlockCache, 4> caches;
@@ -46,6 +47,17 @@ std::uint32_t ChildIndex::count_at(const PhiloxKey& parent_key, std::uint64_t st
 
 ChildIndex::Place ChildIndex::locate(std::uint64_t child) const {
   if (child >= children_) throw Panic("a child row past the children of its relation");
+  // Rows come mostly in order: the parent of the row before, or the next one.
+  for (BlockCache& cache : caches) {
+    if (cache.index != this) continue;
+    for (std::uint64_t k = cache.last; k < cache.parents && k <= cache.last + 1; ++k) {
+      if (cache.ends[k] <= child && child < cache.ends[k + 1]) {
+        cache.last = k;
+        return Place{cache.block * kBlock + k, static_cast<std::uint32_t>(child - cache.ends[k]),
+                     static_cast<std::uint32_t>(cache.ends[k + 1] - cache.ends[k])};
+      }
+    }
+  }
   const std::uint64_t block =
       static_cast<std::uint64_t>(std::upper_bound(starts_.begin(), starts_.end(), child) -
                                  starts_.begin()) - 1;
@@ -74,6 +86,7 @@ ChildIndex::Place ChildIndex::locate(std::uint64_t child) const {
   const std::uint64_t k =
       static_cast<std::uint64_t>(std::upper_bound(ends + 1, ends + cache->parents + 1, child) -
                                  (ends + 1));
+  cache->last = k;
   return Place{block * kBlock + k, static_cast<std::uint32_t>(child - ends[k]),
                static_cast<std::uint32_t>(ends[k + 1] - ends[k])};
 }

@@ -44,6 +44,10 @@ struct RowView {
   const Plan* plan;         // null for Dummy's rows
   std::string* scratch;     // the drawing thread's buffer for composed texts, reused by each cell
   RowTexts* texts;          // null for Dummy's rows
+  // The parent row of each of the plan's relations, by its index in plan.relations, found once
+  // for the row; null when a cell is drawn alone (then it finds its own).
+  const std::uint64_t* parents = nullptr;
+  const std::uint32_t* positions = nullptr;
 };
 
 // What a resolved column is, fixed when the plan is made: the sinks and the bounds read this

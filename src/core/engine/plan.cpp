@@ -134,6 +134,13 @@ class Resolver final : public ColumnLookup {
     return made;
   }
 
+  std::size_t relation_index(const Relation& relation) const override {
+    for (std::size_t i = 0; i < plan_.relations.size(); ++i) {
+      if (plan_.relations[i].get() == &relation) return i;
+    }
+    throw SpecError("a relation the table does not have");
+  }
+
   const PlannedColumn* column(std::string_view name) const override {
     for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
       PlannedColumn& column = plan_.columns[i];

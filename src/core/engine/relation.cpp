@@ -2,9 +2,9 @@
 #include "engine/relation.hpp"
 
 #include <cmath>
+#include <numeric>
 
 #include "engine/plan.hpp"
-#include "random/counter_rng.hpp"
 
 namespace tarvo {
 
@@ -20,7 +20,12 @@ Relation::Relation(std::string name, std::string table, std::shared_ptr<const Pl
       stream_(stream) {
   if (pick_ == Pick::Skewed) {
     const PhiloxBlock keys = philox4x64_10({stream_, 0, 0x72616E6B73u /* "ranks" */, 0}, child_key);
-    ranks_.emplace(parent_rows_, keys[0], keys[1]);
+    // A multiplier prime to the row count, near a random fraction of it, so neighbouring ranks
+    // land far apart.
+    spread_ = parent_rows_ <= 1 ? 1 : keys[0] % parent_rows_ | 1;
+    while (std::gcd(spread_, parent_rows_) != 1) ++spread_;
+    shift_ = parent_rows_ == 0 ? 0 : keys[1] % parent_rows_;
+    span_ = std::pow(static_cast<double>(parent_rows_) + 1.0, 1.0 - skew_) - 1.0;
   }
 }
 
@@ -38,17 +43,24 @@ Relation::Parent Relation::parent_of(const PhiloxKey& child_key, std::uint64_t c
     const ChildIndex::Place place = index_->locate(child_row);
     return Parent{place.parent, place.position, place.count};
   }
-  CounterRng rng(child_key, child_row, stream_);
-  if (pick_ == Pick::Uniform) return Parent{rng.uniform_index(parent_rows_)};
+  return parent_of(child_row, block_of(child_key, child_row));
+}
+
+Relation::Parent Relation::parent_of(std::uint64_t child_row, const PhiloxBlock& words) const {
+  const std::uint64_t word = words[child_row % 4];
+  if (pick_ == Pick::Uniform) {
+    // The high half of word * N: uniform within N / 2^64 of exact, with no second draw.
+    return Parent{static_cast<std::uint64_t>((static_cast<unsigned __int128>(word) * parent_rows_) >> 64)};
+  }
   // Rank r (0 the busiest) with probability about (r + 1)^-skew: the inverse of the power law's
   // distribution over [1, N + 1), floored.
-  const double u = rng.uniform_real(0.0, 1.0);
-  const double n = static_cast<double>(parent_rows_) + 1.0;
+  const double u = static_cast<double>(word >> 11) * 0x1.0p-53;
   const double x = std::fabs(skew_ - 1.0) < 1e-9
-                       ? std::pow(n, u)
-                       : std::pow(1.0 + u * (std::pow(n, 1.0 - skew_) - 1.0), 1.0 / (1.0 - skew_));
+                       ? std::pow(static_cast<double>(parent_rows_) + 1.0, u)
+                       : std::pow(1.0 + u * span_, 1.0 / (1.0 - skew_));
   const auto rank = std::min(static_cast<std::uint64_t>(std::max(x, 1.0)) - 1, parent_rows_ - 1);
-  return Parent{(*ranks_)(rank)};
+  const auto spread = static_cast<unsigned __int128>(rank) * spread_ + shift_;
+  return Parent{static_cast<std::uint64_t>(spread % parent_rows_)};
 }
 
 }  // namespace tarvo

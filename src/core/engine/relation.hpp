@@ -8,7 +8,6 @@
 
 #include "engine/child_index.hpp"
 #include "random/philox.hpp"
-#include "unique/permutation.hpp"
 
 namespace tarvo {
 
@@ -37,7 +36,16 @@ class Relation {
     std::uint32_t position = 0;  // among the parent's children (one to many)
     std::uint32_t count = 0;     // the parent's children (one to many)
   };
+  // A uniform or skewed pick takes one word: word r % 4 of block {r / 4, 0, stream, 3} of the
+  // child table decides child row r, so one block serves four rows.
   Parent parent_of(const PhiloxKey& child_key, std::uint64_t child_row) const;
+  // The same from that block, made by the caller (the row drawer keeps it for four rows).
+  Parent parent_of(std::uint64_t child_row, const PhiloxBlock& words) const;
+  PhiloxBlock block_of(const PhiloxKey& child_key, std::uint64_t child_row) const noexcept {
+    return philox4x64_10({child_row / 4, 0, stream_, kPickLane}, child_key);
+  }
+
+  static constexpr std::uint64_t kPickLane = 3;
 
   const std::string& name() const noexcept { return name_; }
   const std::string& table() const noexcept { return table_; }
@@ -53,8 +61,10 @@ class Relation {
   Pick pick_;
   double skew_ = 0;
   std::uint64_t stream_ = 0;
-  std::optional<unique::Permutation> ranks_;  // skewed: rank -> parent row, so the busiest
-                                              // parents are spread over the table
+  // Skewed: rank r is parent row (r * spread_ + shift_) mod parent_rows, a bijection that spreads
+  // the busiest parents over the table; and the power law's constant (N + 1)^(1 - skew) - 1.
+  std::uint64_t spread_ = 1, shift_ = 0;
+  double span_ = 0;
   std::shared_ptr<const ChildIndex> index_;
 };
 

@@ -41,6 +41,7 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   const bool needs_address = plan.needs_address();
   if (needs_person) wanted.push_back({profile.person_stream(), 0});
   if (needs_address) wanted.push_back({kAddressStream, 0});
+
   std::vector<ColumnStep> steps;
   steps.reserve(plan.columns.size());
   for (const PlannedColumn& column : plan.columns) {
@@ -63,6 +64,11 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
   RowPerson person;
   RowTexts texts{std::vector<std::string>(plan.text_slots),
                  std::vector<std::uint8_t>(plan.text_slots)};
+  // Each relation's parent row, once per row; a pick's block serves four rows.
+  std::vector<std::uint64_t> parents(plan.relations.size());
+  std::vector<std::uint32_t> positions(plan.relations.size());
+  std::vector<PhiloxBlock> pick_words(plan.relations.size());
+  std::uint64_t pick_group = ~std::uint64_t{0};
 
   for (std::uint64_t row = start; row < start + count; ++row) {
     for (std::size_t k = 0; k < wanted.size(); ++k) {
@@ -87,8 +93,23 @@ void draw_seeded_rows(const Plan& plan, std::uint64_t start, std::uint64_t count
       profile.draw_person_at(row, rng, plan.as_of, with_middle, address ? &*address : nullptr,
                              person);
     }
-    const RowView view{row, needs_person ? &person : nullptr, address ? &*address : nullptr,
-                       &plan, &scratch, &texts};
+    const bool new_group = row / 4 != pick_group;
+    pick_group = row / 4;
+    for (std::size_t r = 0; r < plan.relations.size(); ++r) {
+      const Relation& relation = *plan.relations[r];
+      Relation::Parent parent;
+      if (relation.pick() == Pick::Children) {
+        parent = relation.parent_of(plan.key, row);
+      } else {
+        if (new_group) pick_words[r] = relation.block_of(plan.key, row);
+        parent = relation.parent_of(row, pick_words[r]);
+      }
+      parents[r] = parent.row;
+      positions[r] = parent.position;
+    }
+    const RowView view{row,     needs_person ? &person : nullptr, address ? &*address : nullptr,
+                       &plan,   &scratch,                         &texts,
+                       parents.data(), positions.data()};
     std::fill(texts.filled.begin(), texts.filled.end(), 0);
     sink.begin_row();
     for (ColumnStep& step : steps) {
@@ -133,13 +154,16 @@ void draw_cell_at(const Plan& plan, const PlannedColumn& column, std::uint64_t r
     CounterRng rng(plan.key, row, kAddressStream);
     address = profile.draw_address_at(row, rng);
   }
-  RowPerson person;
+  // A person is a few hundred bytes to set up: made only for a column that reads one.
+  std::optional<RowPerson> person;
   if ((reads & kReadsPerson) != 0) {
+    person.emplace();
     CounterRng rng(plan.key, row, profile.person_stream());
     profile.draw_person_at(row, rng, plan.as_of, (reads & kReadsMiddleName) != 0,
-                           address ? &*address : nullptr, person);
+                           address ? &*address : nullptr, *person);
   }
-  const RowView view{row, &person, address ? &*address : nullptr, &plan, &scratch, nullptr};
+  const RowView view{row, person ? &*person : nullptr, address ? &*address : nullptr, &plan,
+                     &scratch, nullptr};
   CounterRng rng(plan.key, row, column.stream);
   column.drawer->draw(rng, view, sink);
 }

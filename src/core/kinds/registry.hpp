@@ -33,6 +33,9 @@ class ColumnLookup {
   // the one an earlier column gave the relation.
   virtual std::shared_ptr<const Relation> relation(std::string_view name, std::string_view table,
                                                    std::optional<std::pair<Pick, double>> pick) const = 0;
+  // Where the relation is among the table's: the row drawer finds each parent once per row and
+  // hands the cells the parent rows by this index.
+  virtual std::size_t relation_index(const Relation& relation) const = 0;
 };
 
 // What a kind is resolved against when a data set's plan is made.
@@ -66,6 +69,7 @@ class KindDescriptor {
   std::string_view alias_of;    // "" or the name of the kind this one is another name for
   StrictResolve resolve;
   LenientResolve lenient;       // Dummy's reading; nullptr for kinds Dummy does not know
+  bool schema_only = false;     // reads a table's relations: only in a table of a schema
 
   bool in_dummy() const noexcept { return lenient != nullptr; }
 };

@@ -34,7 +34,6 @@ class RelationshipDrawer final : public DrawerOf<RelationshipDrawer> {
 
 std::shared_ptr<const Drawer> strict_household_size(const KindArgs& args) {
   if (args.parameters) fail(args, "this kind takes no parameters");
-  if (args.profile.id() != ProfileId::Census) fail(args, "households are the census profile's");
   return std::make_shared<const HouseholdSizeDrawer>();
 }
 
@@ -52,7 +51,7 @@ const std::array kKinds = std::to_array<KindDescriptor>({
   {"household_size", "", "members of the household (2020 census household sizes), as its members' "
    "table has them", ValueType::Int32, kReadsNothing, false, "", strict_household_size, nullptr},
   {"relationship", "", "a household member's relationship to the head: Head, Spouse, Son, "
-   "Daughter, ...", ValueType::Text, kReadsPerson, false, "", strict_relationship, nullptr},
+   "Daughter, ...", ValueType::Text, kReadsPerson, false, "", strict_relationship, nullptr, true},
 });
 // clang-format on
 

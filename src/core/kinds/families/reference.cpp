@@ -13,13 +13,15 @@ namespace {
 // parent's own cell, drawn again from its row (nothing of the parent table is kept).
 class RefDrawer final : public DrawerOf<RefDrawer> {
  public:
-  RefDrawer(std::shared_ptr<const Relation> relation, const PlannedColumn& column)
-      : DrawerOf(traits_of(column)), relation_(std::move(relation)), column_(&column) {}
+  RefDrawer(std::shared_ptr<const Relation> relation, std::size_t index, const PlannedColumn& column)
+      : DrawerOf(traits_of(column)), relation_(std::move(relation)), index_(index), column_(&column) {}
 
   template <class R>
   void cell(R&, const RowView& row, Sink& sink) const {
-    const Relation::Parent parent = relation_->parent_of(row.plan->key, row.row);
-    draw_cell_at(relation_->parent(), *column_, parent.row, sink, *row.scratch);
+    const std::uint64_t parent = row.parents != nullptr
+                                     ? row.parents[index_]
+                                     : relation_->parent_of(row.plan->key, row.row).row;
+    draw_cell_at(relation_->parent(), *column_, parent, sink, *row.scratch);
   }
 
  private:
@@ -32,22 +34,28 @@ class RefDrawer final : public DrawerOf<RefDrawer> {
   }
 
   std::shared_ptr<const Relation> relation_;
+  std::size_t index_;            // in the child's plan.relations
   const PlannedColumn* column_;  // in the parent's plan, which the relation keeps alive
 };
 
 // The row's place among the children of its parent, from 1.
 class PositionDrawer final : public DrawerOf<PositionDrawer> {
  public:
-  explicit PositionDrawer(std::shared_ptr<const Relation> relation)
-      : DrawerOf({ValueType::Int32, kReadsNothing, false, 0}), relation_(std::move(relation)) {}
+  PositionDrawer(std::shared_ptr<const Relation> relation, std::size_t index)
+      : DrawerOf({ValueType::Int32, kReadsNothing, false, 0}), relation_(std::move(relation)),
+        index_(index) {}
 
   template <class R>
   void cell(R&, const RowView& row, Sink& sink) const {
-    sink.integer(relation_->parent_of(row.plan->key, row.row).position + 1);
+    const std::uint32_t position = row.positions != nullptr
+                                       ? row.positions[index_]
+                                       : relation_->parent_of(row.plan->key, row.row).position;
+    sink.integer(position + 1);
   }
 
  private:
   std::shared_ptr<const Relation> relation_;
+  std::size_t index_;
 };
 
 // ref:TABLE.COLUMN[@RELATION][:uniform|:skew=S][:key]
@@ -96,7 +104,8 @@ std::shared_ptr<const Drawer> strict_ref(const KindArgs& args) {
     fail(args, "a key must be unique in its table: '" + std::string(table) + "." +
                    std::string(column_name) + "' is neither a row number nor a unique column");
   }
-  return std::make_shared<const RefDrawer>(std::move(relation), *column);
+  const std::size_t index = args.columns->relation_index(*relation);
+  return std::make_shared<const RefDrawer>(std::move(relation), index, *column);
 }
 
 std::shared_ptr<const Drawer> strict_position(const KindArgs& args) {
@@ -111,16 +120,17 @@ std::shared_ptr<const Drawer> strict_position(const KindArgs& args) {
   if (relation->pick() != Pick::Children) {
     fail(args, "position counts the children of a one to many parent (a table's parent)");
   }
-  return std::make_shared<const PositionDrawer>(std::move(relation));
+  const std::size_t index = args.columns->relation_index(*relation);
+  return std::make_shared<const PositionDrawer>(std::move(relation), index);
 }
 
 // clang-format off
 const std::array kKinds = std::to_array<KindDescriptor>({
   {"ref", ":TABLE.COLUMN", "COLUMN of the row of TABLE this row belongs to (a schema's relation; "
    "@NAME names it, :skew=S favours a few parents, :key requires a unique column)",
-   ValueType::Text, kReadsNothing, false, "", strict_ref, nullptr},
+   ValueType::Text, kReadsNothing, false, "", strict_ref, nullptr, true},
   {"position", "", "the row's place among its parent's children, from 1 (a table with a parent)",
-   ValueType::Int32, kReadsNothing, false, "", strict_position, nullptr},
+   ValueType::Int32, kReadsNothing, false, "", strict_position, nullptr, true},
 });
 // clang-format on
 
