@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
   const std::uint64_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
   const std::uint64_t parents = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 100'000'000;
 
-  tarvo::TableContext customers_context{"customers", {}, std::nullopt};
+  tarvo::TableContext customers_context{"customers", {}, 1'000'000, std::nullopt};
   auto customers = table({{"id", "row:1"}, {"name", "full_name"}}, customers_context);
-  tarvo::TableContext orders_context{"orders", {{"customers", {customers, 1'000'000}}}, std::nullopt};
+  tarvo::TableContext orders_context{"orders", {{"customers", {customers, 1'000'000}}}, rows,
+                                     std::nullopt};
   // The orders table of bench_engine (ten columns), and a small one of four.
   const Columns small = {{"id", "row:1"}, {"total", "money:100:5000"}, {"placed", "datetime:-1y:0d"},
                          {"status", "choice:Paid=8,Pending=2"}};
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
   }
   }
   tarvo::TableContext lines_context{"lines", {{"orders", {table(small, orders_context), rows}}},
-                                    tarvo::TableContext::Children{"orders", tarvo::census::AliasTable(std::vector<std::uint64_t>{1, 1, 1, 1}), 1, false}};
+                                    std::nullopt, tarvo::TableContext::Children{"orders", tarvo::census::AliasTable(std::vector<std::uint64_t>{1, 1, 1, 1}), 1, false}};
   Columns lines = {{"qty", "int:1:5"}, {"price", "money:20:2000"}, {"line", "position"}};
   const double lines_plain = rows_per_second(*table(lines, lines_context), rows);
   lines.emplace_back("order_id", "ref:orders.id");

@@ -229,13 +229,13 @@ class Schema:
             dataset = Dataset.__new__(Dataset)
             try:
                 dataset._build(table.columns, seed=self._seed, as_of=as_of, profile=profile,
-                               unique=table.unique, ages=None, table=(name, earlier, children),
+                               unique=table.unique, ages=None,
+                               table=(name, earlier, children, table.rows),
                                schema=(self, name))
             except ValueError as error:
                 raise ValueError(f"table {shown(name)}: {error}") from None
             self._datasets[name] = dataset
-            count = dataset._engine.row_count()
-            self._row_counts[name] = table.rows if count is None else count
+            self._row_counts[name] = dataset._engine.row_count()
         self._as_of = self._datasets[self._order[0]].as_of
 
     @property

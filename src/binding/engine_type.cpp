@@ -42,15 +42,19 @@ std::uint32_t to_u32(PyObject* value) {
   return static_cast<std::uint32_t>(wide);
 }
 
-// table: None, or (name, [(earlier name, Engine, rows), ...], children) with children None or
-// (parent name, least, [weight, ...], households): the schema a table belongs to.
+// table: None, or (name, [(earlier name, Engine, rows), ...], children, rows) with children None
+// or (parent name, least, [weight, ...], households) and rows None for a child table: the schema
+// a table belongs to.
 std::optional<TableContext> read_table(PyObject* table) {
   if (table == Py_None) return std::nullopt;
-  if (!PyTuple_Check(table) || PyTuple_Size(table) != 3) {
-    PyErr_SetString(PyExc_TypeError, "table must be None or (name, earlier, children)");
+  TableContext context;
+  if (!PyTuple_Check(table) || PyTuple_Size(table) != 4) {
+    PyErr_SetString(PyExc_TypeError, "table must be None or (name, earlier, children, rows)");
     throw ErrorAlreadySet{};
   }
-  TableContext context;
+  if (PyTuple_GetItem(table, 3) != Py_None) {
+    context.rows = to_u64(PyTuple_GetItem(table, 3));
+  }
   context.name = std::string(str_to_utf8(PyTuple_GetItem(table, 0)));
   PyObject* earlier = PyTuple_GetItem(table, 1);
   expect_instance(earlier, Target::List);

@@ -221,6 +221,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
   if (table != nullptr) {
     plan.key = table_key(plan.key, table->name);
     plan.table = table->name;
+    plan.row_count = table->rows;
     if (table->children) {
       // The one to many relation comes first: its counts are drawn in the parent table, the
       // index is built here, and the table has as many rows as the parents have children.
@@ -301,7 +302,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
 void check_rows(const Plan& plan, std::uint64_t rows_end) {
   if (plan.row_count && rows_end > *plan.row_count) {
     throw SpecError("table '" + plan.table + "' has " + std::to_string(*plan.row_count) +
-                    " rows, its parents' children, not " + std::to_string(rows_end));
+                    " rows: rows to " + std::to_string(rows_end) + " are asked for");
   }
   for (const PlannedColumn& column : plan.columns) {
     if (column.unique) {

@@ -62,7 +62,8 @@ struct Plan {
   // Its relations to the tables of its schema that it reads, in the order first read; the one to
   // many relation to its parent, if it has one, first.
   std::vector<std::shared_ptr<const Relation>> relations;
-  // The rows a child of a one to many relation has: the sum of its parents' counts.
+  // The rows of a table of a schema: as its definition gives them, or for the child of a one to
+  // many relation, the sum of its parents' counts. A row past them is refused.
   std::optional<std::uint64_t> row_count;
 
   const PlannedColumn* column(std::string_view name) const {
@@ -106,6 +107,7 @@ struct TableContext {
   };
   std::string name;
   std::vector<std::pair<std::string, Earlier>> earlier;
+  std::optional<std::uint64_t> rows;  // the table's rows, unless its parents' children count them
   struct Children {
     std::string parent;
     census::AliasTable counts;
