@@ -235,7 +235,9 @@ class Schema:
             except ValueError as error:
                 raise ValueError(f"table {shown(name)}: {error}") from None
             self._datasets[name] = dataset
-            self._row_counts[name] = dataset._engine.row_count()
+            count = dataset._engine.row_count()
+            assert count is not None  # a table of a schema always knows its rows
+            self._row_counts[name] = count
         self._as_of = self._datasets[self._order[0]].as_of
 
     @property
@@ -329,7 +331,8 @@ class Schema:
     def from_file(cls, path: str | os.PathLike[str]) -> Schema:
         """The schema of a TOML file with a [tables.NAME] per table."""
         from tarvo._dataset_file import read_schema
-        return read_schema(path)
+        schema: Schema = read_schema(path)
+        return schema
 
     def to_file(self, path: str | os.PathLike[str]) -> None:
         from tarvo._dataset_file import write_schema

@@ -3,11 +3,14 @@ from __future__ import annotations
 
 import importlib
 from types import ModuleType
-from typing import Any
+from typing import TYPE_CHECKING, Any
 
 from tarvo._checks import check_range, whole_number
 from tarvo._dataset import Dataset
 from tarvo._schema import Schema
+
+if TYPE_CHECKING:  # dask is an optional extra: only a type checker needs it here
+    import dask.dataframe as dd
 
 INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
 DEFAULT_PARTITION_ROWS = 1_000_000
@@ -21,7 +24,7 @@ def _import(name: str) -> ModuleType:
 
 
 def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_PARTITION_ROWS,
-                 start: int = 0) -> Any:
+                 start: int = 0) -> dd.DataFrame:
     """Rows start .. start + rows - 1 of `dataset` as a dask.dataframe.DataFrame.
 
     One partition per partition_rows rows (the last may be shorter), indexed by row number, so
@@ -46,12 +49,14 @@ def from_dataset(dataset: Dataset, rows: int, *, partition_rows: int = DEFAULT_P
     parts = [(first, min(partition_rows, start + rows - first)) for first in firsts]
     # Divisions are index values: each partition's first row, then the last row of all.
     divisions = (*firsts, max(start, start + rows - 1))
-    return dataframe.from_map(draw_partition, parts, args=[dataset],
-                              meta=draw_partition((start, 0), dataset), divisions=divisions,
-                              label="tarvo-dataset", enforce_metadata=False)
+    frame: dd.DataFrame = dataframe.from_map(
+        draw_partition, parts, args=[dataset], meta=draw_partition((start, 0), dataset),
+        divisions=divisions, label="tarvo-dataset", enforce_metadata=False)
+    return frame
 
 
-def from_schema(schema: Schema, *, partition_rows: int = DEFAULT_PARTITION_ROWS) -> dict[str, Any]:
+def from_schema(schema: Schema, *,
+                partition_rows: int = DEFAULT_PARTITION_ROWS) -> dict[str, dd.DataFrame]:
     """Every table of `schema` as a Dask DataFrame of all its rows, by table name. Each worker
     that draws a child table builds the index of its one-to-many relation once (a few
     nanoseconds per parent row); nothing else of the parents is kept."""

@@ -40,3 +40,24 @@ def test_mypy_strict_accepts_typical_use(tmp_path):
         capture_output=True, text=True, check=False, env={**os.environ, "MYPYPATH": str(stubs)},
     )
     assert done.returncode == 0, done.stdout + done.stderr
+
+
+def test_mypy_strict_knows_the_package_s_choices(tmp_path):
+    """Misspelt choices of profile, format and if_exists are errors to a type checker, and a
+    Dask frame is typed as one."""
+    pytest.importorskip("mypy")
+    source = tmp_path / "choices.py"
+    source.write_text(
+        "import tarvo, tarvo.dask\n"
+        "people = tarvo.Dataset({'n': 'int'}, profile='cencus')\n"
+        "people.write('out.xlsx', 5, format='xlsx')\n"
+        "people.to_database('sqlite:///x.db', 't', 5, if_exists='upsert')\n"
+        "frame = tarvo.dask.from_dataset(people, 10)\n"
+        "reveal_type(frame)\n")
+    done = subprocess.run(
+        [sys.executable, "-m", "mypy", "--strict", "--no-incremental",
+         "--cache-dir", str(tmp_path / "cache"), str(source)],
+        capture_output=True, text=True, check=False, cwd=tmp_path)
+    errors = done.stdout
+    assert all(f"Literal['{wrong}']" in errors for wrong in ("cencus", "xlsx", "upsert")), errors
+    assert "dask.dataframe" in errors and "DataFrame" in errors, errors
