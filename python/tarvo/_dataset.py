@@ -332,6 +332,26 @@ class Dataset:
         return (tuple(self._columns.items()), self._seed % 2**SEED_BITS, self._as_of,
                 self._profile, frozenset(self._unique), self._ages)
 
+    @classmethod
+    def of_table(cls, columns: Mapping[str, ColumnDefinition], *, seed: int,
+                 as_of: datetime.date | None, profile: Profile, unique: Iterable[str],
+                 name: str, earlier: list[tuple[str, Dataset, int]], children: Any,
+                 rows: int | None, schema: Any) -> Dataset:
+        """Table `name` of a schema: a Dataset whose key comes from the schema's seed and its
+        name, which may read the tables before it (`earlier`: name, table, rows)."""
+        self = cls.__new__(cls)
+        engines = [(other_name, other._engine, other_rows)
+                   for other_name, other, other_rows in earlier]
+        self._build(columns, seed=seed, as_of=as_of, profile=profile, unique=unique, ages=None,
+                    table=(name, engines, children, rows), schema=(schema, name))
+        return self
+
+    def defined_rows(self) -> int | None:
+        """The rows a table of a schema is defined to have (its parents' children, counted by
+        the engine, for a child table), else None."""
+        count: int | None = self._engine.row_count()
+        return count
+
     @property
     def row_count(self) -> int | None:
         """The rows the table has when its definition fixes them (a table of a schema), else

@@ -17,7 +17,8 @@ EXAMPLE_PARAMETERS = {"int": "int:1:10", "float": "float:0:100:2",
                       "row": "row:1000", "bool": "bool:0.3", "money": "money:100:5000",
                       "date": "date:-30d:0d", "datetime": "datetime:2025-01-01:2025-12-31",
                       "time": "time:08:00:17:00", "pattern": "pattern:ORD-####-??",
-                      "template": "template:{first_name|lower}.{last_name|slug}@acme.ph"}
+                      "template": "template:{first_name|lower}.{last_name|slug}@acme.ph",
+                      "ref": "ref:orders.id"}
 # Examples are drawn from a fixed data set, so the table is the same on every run.
 EXAMPLE_SEED = 2026
 EXAMPLE_DATE = datetime.date(2026, 1, 1)
@@ -32,6 +33,7 @@ class Kind(NamedTuple):
     in_dummy: bool
     alias_of: str
     can_be_unique: bool
+    schema_only: bool  # reads a table's relations: only in a table of a schema
 
 
 def _value_type(name: str) -> str:
@@ -43,9 +45,10 @@ def _value_type(name: str) -> str:
 
 def kinds() -> list[Kind]:
     return [Kind(name, name + parameters, EXAMPLE_PARAMETERS.get(name, name),
-                 _value_type(value_type), description, in_dummy, alias_of, can_be_unique)
-            for name, value_type, parameters, description, in_dummy, alias_of, can_be_unique
-            in _engine.kinds()]
+                 _value_type(value_type), description, in_dummy, alias_of, can_be_unique,
+                 schema_only)
+            for (name, value_type, parameters, description, in_dummy, alias_of, can_be_unique,
+                 schema_only) in _engine.kinds()]
 
 
 def _shown(value: Any) -> str:
@@ -57,10 +60,18 @@ def _markdown_cell(text: str) -> str:
 
 
 def example_row() -> dict[str, Any]:
-    # One row for all examples, so the person and address columns describe one person.
+    # One row for all examples, so the person and address columns describe one person; the
+    # kinds of a schema's tables from a member of a household's table.
+    from tarvo._schema import Schema, Table
     every = kinds()
-    return Dataset({kind.name: kind.example for kind in every}, seed=EXAMPLE_SEED,
-                   as_of=EXAMPLE_DATE).rows(1)[0]
+    row = Dataset({kind.name: kind.example for kind in every if not kind.schema_only},
+                  seed=EXAMPLE_SEED, as_of=EXAMPLE_DATE).rows(1)[0]
+    schema = Schema({"orders": Table({"id": "row:1"}, rows=3),
+                     "members": Table({kind.name: kind.example for kind in every
+                                       if kind.schema_only},
+                                      parent="orders", per_parent="household")},
+                    seed=EXAMPLE_SEED, as_of=EXAMPLE_DATE)
+    return {**row, **schema.rows("members", 1)[0]}
 
 
 def kinds_table() -> str:

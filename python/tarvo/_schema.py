@@ -220,22 +220,21 @@ class Schema:
         self._row_counts: dict[str, int] = {}
         for name in self._order:
             table = self._tables[name]
-            earlier = [(other, self._datasets[other]._engine, self._row_counts[other])
+            earlier = [(other, self._datasets[other], self._row_counts[other])
                        for other in self._order[:self._order.index(name)]]
             children = None
             if table.parent is not None:
                 least, weights, households = _children_spec(table.per_parent)  # type: ignore[arg-type]
                 children = (table.parent, least, weights, households)
-            dataset = Dataset.__new__(Dataset)
             try:
-                dataset._build(table.columns, seed=self._seed, as_of=as_of, profile=profile,
-                               unique=table.unique, ages=None,
-                               table=(name, earlier, children, table.rows),
-                               schema=(self, name))
+                dataset = Dataset.of_table(table.columns, seed=self._seed, as_of=as_of,
+                                           profile=profile, unique=table.unique, name=name,
+                                           earlier=earlier, children=children, rows=table.rows,
+                                           schema=self)
             except ValueError as error:
                 raise ValueError(f"table {shown(name)}: {error}") from None
             self._datasets[name] = dataset
-            count = dataset._engine.row_count()
+            count = dataset.defined_rows()
             assert count is not None  # a table of a schema always knows its rows
             self._row_counts[name] = count
         self._as_of = self._datasets[self._order[0]].as_of

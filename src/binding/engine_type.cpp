@@ -132,14 +132,16 @@ PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexc
     }
     const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
     const std::optional<TableContext> context = read_table(table);
-    // Building a one to many index draws every parent's count: no Python object is touched.
+    const std::string profile_name(str_to_utf8(profile));
+    const std::uint64_t low = to_u64(seed_low), high = to_u64(seed_high);
+    // Building a one to many index draws every parent's count: everything Python gave is
+    // copied above, and no Python object is touched below.
     std::shared_ptr<const Plan> made;
     {
       ReleasedGil released;
-      made = std::make_shared<const Plan>(
-          make_plan(pairs, to_u64(seed_low), to_u64(seed_high), as_of,
-                    make_profile(str_to_utf8(profile), age_range), unique_names,
-                    context ? &*context : nullptr));
+      made = std::make_shared<const Plan>(make_plan(pairs, low, high, as_of,
+                                                    make_profile(profile_name, age_range),
+                                                    unique_names, context ? &*context : nullptr));
     }
     auto plan = std::make_unique<std::shared_ptr<const Plan>>(std::move(made));
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));

@@ -33,10 +33,11 @@ FIXED_KINDS = {
     "city_mun_official", "barangay_official", "full_address_official", "philsys_card_number",
     "philsys_number", "pagibig_mid", "umid_crn", "gsis_bp_number", "passport_number",
     "prc_license_number", "drivers_license", "car_plate", "motorcycle_plate", "occupation",
-    "occupation_group", "education", "employer", "nationality",
+    "occupation_group", "education", "employer", "nationality", "position", "household_size",
+    "relationship",
 }
 PREFIXES = {"int:", "float:", "choice:", "list:", "row:", "bool:", "money:", "date:", "datetime:",
-            "time:", "pattern:", "template:"}
+            "time:", "pattern:", "template:", "ref:"}
 
 
 def tarvo_cmd(*args, cwd, **kwargs):
@@ -52,7 +53,7 @@ def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
     assert set(tarvo.__all__) == {"Column", "DatabaseError", "Dataset", "Dummy", "PanicException",
-                                 "TableExistsError", "__version__"}
+                                 "Schema", "Table", "TableExistsError", "__version__"}
     assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 
 

@@ -19,7 +19,8 @@ COLUMNS = {
     "civil": "civil_status", "blood": "blood_type", "sss": "sss_number",
     "address": "address", "line": "full_address", "zip": "zip_code",
 }
-ALL_KINDS = sorted(kind.name for kind in kinds() if kind.example == kind.name)
+ALL_KINDS = sorted(kind.name for kind in kinds()
+                   if kind.example == kind.name and not kind.schema_only)
 
 
 def dataset(columns=COLUMNS, seed=7, **kw):

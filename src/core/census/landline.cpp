@@ -1,6 +1,8 @@
 // src/core/census/landline.cpp: reading census_landline.json and laying out each province's stems.
 #include "census/landline.hpp"
 
+#include "census/reading.hpp"
+
 #include <algorithm>
 #include <array>
 #include <unordered_map>
@@ -119,6 +121,38 @@ CensusLandlines::CensusLandlines(const AddressData& data,
     const auto found = listed.find(data.text(data.province_records()[p].code));
     if (found != listed.end()) by_province_[p] = found->second;
   }
+  // The (02) stems of a province keep the share of its numbers they have when drawn evenly,
+  // spread over the carriers by their shares; any other stem weighs 1,000, as evenly.
+  auto weights_of = [&](Range range) {
+    std::array<std::uint64_t, 10> stems_per_digit{};
+    std::uint64_t metro = 0, carried = 0;
+    for (std::uint32_t i = range.begin; i < range.end; ++i) {
+      if (areas_[stems_[i].area].code != "2") continue;
+      ++metro;
+      if (stems_per_digit[stems_[i].lead / 10]++ == 0) carried += kMetroManilaCarriers[stems_[i].lead / 10];
+    }
+    std::vector<std::uint64_t> weights;
+    for (std::uint32_t i = range.begin; i < range.end; ++i) {
+      const Stem stem = stems_[i];
+      const std::uint32_t digit = stem.lead / 10;
+      if (areas_[stem.area].code != "2" || carried == 0) {
+        weights.push_back(1000);
+      } else {
+        weights.push_back(metro * 1000 * kMetroManilaCarriers[digit] / carried / stems_per_digit[digit]);
+      }
+    }
+    return make_table(weights);
+  };
+  for (std::size_t p = 0; p < data.province_count(); ++p) carrier_tables_.push_back(weights_of(by_province_[p]));
+  pooled_carriers_ = weights_of(pooled_);
+}
+
+NumberText CensusLandlines::write(const Stem& stem, std::uint32_t rest) const {
+  const LandlineArea& area = areas_[stem.area];
+  NumberText text;
+  text.append("(0").append(area.code).append(") ").digits(stem.lead, 2);
+  text.digits(rest, area.subscriber_digits - 2);
+  return text;
 }
 
 std::span<const CensusLandlines::Stem> CensusLandlines::stems(std::uint32_t province_index) const {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "census/alias_table.hpp"
 #include "providers/address.hpp"
 #include "providers/contact.hpp"
 
@@ -51,6 +52,12 @@ class CensusLandlines {
   template <class R>
   NumberText draw(R& rng, std::uint32_t province_index) const;
 
+  // The same with Metro Manila's (02) stems weighted by the carrier their first digit names
+  // (see kMetroManilaCarriers); other area codes as above. Draws: the stem's two alias words,
+  // then the digits after the lead.
+  template <class R>
+  NumberText draw_by_carrier(R& rng, std::uint32_t province_index) const;
+
  private:
   struct Range {
     std::uint32_t begin = 0, end = 0;
@@ -60,7 +67,21 @@ class CensusLandlines {
   std::vector<Stem> stems_;                 // each listed province's stems, one run after another
   std::vector<Range> by_province_;
   Range pooled_;  // all of stems_
+  std::vector<AliasTable> carrier_tables_;  // per province, over stems(p)
+  AliasTable pooled_carriers_;
+
+  NumberText write(const Stem& stem, std::uint32_t rest) const;
+  template <class R>
+  NumberText finish(R& rng, const Stem& stem) const {
+    return write(stem, rng.uniform_u32(0, rest_limits_[stem.area]));
+  }
 };
+
+// Metro Manila's eight-digit numbers begin with their carrier's identifier (NTC Memorandum
+// Order 10-10-2017): 8 PLDT and Digitel, 7 Globe and Innove, 3 Bayantel, 6 Convergence and
+// Eastern; 4 and 5 belong to no carrier. Per mille of lines, a modelling choice after the
+// carriers' published wireline subscribers, PLDT's by far the most.
+inline constexpr std::uint32_t kMetroManilaCarriers[10] = {0, 0, 0, 70, 0, 0, 30, 250, 650, 0};
 
 // The process-wide table over address_regions() and the embedded census_landline.json.
 const CensusLandlines& census_landlines();
@@ -68,18 +89,27 @@ const CensusLandlines& census_landlines();
 template <class R>
 NumberText CensusLandlines::draw(R& rng, std::uint32_t province_index) const {
   const std::span<const Stem> choices = stems(province_index);
-  const Stem stem = choices[rng.uniform_index(choices.size())];
-  const LandlineArea& area = areas_[stem.area];
-  NumberText text;
-  text.append("(0").append(area.code).append(") ").digits(stem.lead, 2);
-  text.digits(rng.uniform_u32(0, rest_limits_[stem.area]), area.subscriber_digits - 2);
-  return text;
+  return finish(rng, choices[rng.uniform_index(choices.size())]);
+}
+
+template <class R>
+NumberText CensusLandlines::draw_by_carrier(R& rng, std::uint32_t province_index) const {
+  const std::span<const Stem> choices = stems(province_index);
+  const AliasTable& table =
+      province_index < carrier_tables_.size() ? carrier_tables_[province_index] : pooled_carriers_;
+  return finish(rng, choices[table.sample(rng)]);
 }
 
 // A landline of the address's province; R is any source with the sampling API of tarvo::Rng.
 template <class R>
 NumberText census_landline(R& rng, const Address& address) {
   return census_landlines().draw(rng, address.province_index);
+}
+
+// The same with Metro Manila's numbers by carrier, as the census profile since 1.2 draws them.
+template <class R>
+NumberText census_landline_by_carrier(R& rng, const Address& address) {
+  return census_landlines().draw_by_carrier(rng, address.province_index);
 }
 
 }  // namespace tarvo::census

@@ -47,21 +47,27 @@ class MobileDrawer final : public DrawerOf<MobileDrawer<Census>> {
   }
 };
 
-// The census profile's landline has an area code of the row's province.
-template <bool Census>
-class LandlineDrawer final : public DrawerOf<LandlineDrawer<Census>> {
+// The census profiles' landline has an area code of the row's province, and the current one's
+// Metro Manila numbers begin with a carrier's identifier in the carriers' shares.
+enum class Lines : std::uint8_t { Uniform, Census1, Census };
+
+template <Lines L>
+class LandlineDrawer final : public DrawerOf<LandlineDrawer<L>> {
  public:
   LandlineDrawer()
-      : DrawerOf<LandlineDrawer<Census>>(
-            {ValueType::Text, Census ? kReadsPlace : kReadsNothing, true, kLongest}) {}
+      : DrawerOf<LandlineDrawer<L>>(
+            {ValueType::Text, L != Lines::Uniform ? kReadsPlace : kReadsNothing, true, kLongest}) {}
 
   template <class R>
   void cell(R& rng, const RowView& row, Sink& sink) const {
-    if (Census && row.address != nullptr) {
-      sink.text(census::census_landline(rng, *row.address).view());
-    } else {
-      sink.text(landline(rng).view());
+    if constexpr (L == Lines::Census) {
+      if (row.address != nullptr) {
+        return sink.text(census::census_landline_by_carrier(rng, *row.address).view());
+      }
+    } else if constexpr (L == Lines::Census1) {
+      if (row.address != nullptr) return sink.text(census::census_landline(rng, *row.address).view());
     }
+    sink.text(landline(rng).view());
   }
 };
 
@@ -74,8 +80,12 @@ std::shared_ptr<const Drawer> make_mobile(const Profile& profile) {
 }
 
 std::shared_ptr<const Drawer> make_landline(const Profile& profile) {
-  if (draws_census(profile.id())) return std::make_shared<const LandlineDrawer<true>>();
-  return std::make_shared<const LandlineDrawer<false>>();
+  switch (profile.id()) {
+    case ProfileId::Census: return std::make_shared<const LandlineDrawer<Lines::Census>>();
+    case ProfileId::Census1: return std::make_shared<const LandlineDrawer<Lines::Census1>>();
+    case ProfileId::Uniform: break;
+  }
+  return std::make_shared<const LandlineDrawer<Lines::Uniform>>();
 }
 
 std::shared_ptr<const Drawer> strict_mobile(const KindArgs& args) {
@@ -88,7 +98,7 @@ std::shared_ptr<const Drawer> lenient_mobile(std::string_view) {
   return std::make_shared<const MobileDrawer<false>>();
 }
 std::shared_ptr<const Drawer> lenient_landline(std::string_view) {
-  return std::make_shared<const LandlineDrawer<false>>();
+  return std::make_shared<const LandlineDrawer<Lines::Uniform>>();
 }
 
 // clang-format off
