@@ -1,6 +1,8 @@
 """bench/bench_engine.py: the seeded engine against Dummy.seed, its native writer, and the peers.
 
 Usage: python bench/bench_engine.py [--rows N] [--file-rows N] [--runs K] [--only SECTION]
+Sections: rows (Dataset.rows against Dummy.seed), writer (the person columns' CSV), orders (the
+column language's orders table), peers.
 Ratios come from alternating paired runs in this one process (see bench_tarvo.paired); the
 writer's memory is the peak resident size of a child process that does nothing else.
 """
@@ -19,6 +21,11 @@ from bench_tarvo import SPEC, child, paired, row  # noqa: E402
 
 PERSON = {kind: kind for kind in ("first_name", "last_name", "gender", "birthdate", "age",
                                   "email", "phone_number", "full_address")}
+# The orders table of the column language (bench/bench_rows.hpp has the same for the C++ drawer).
+ORDERS = {"order_id": "row:1", "order_no": "pattern:ORD-2026-######",
+          "status": "choice:Active=80,Inactive=15,Suspended=5", "created_at": "datetime:-2y:0d",
+          "total": "money:50:25000", "paid": "bool:0.85", "deleted_at": "date:-1y:0d;nulls=0.9",
+          "label": "template:{order_no}/{status|lower}", "uuid": "uuid", "items": "int:1:12"}
 AS_OF = datetime.date(2026, 1, 1)
 
 
@@ -61,6 +68,20 @@ def writer(rows, runs):
         print(resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)
     """)
     row("peak resident memory of that process", f"{int(peak) / 1024:.0f} MiB", "under 100 MB")
+
+
+def orders(rows, runs):
+    """The orders table: CSV with two threads, rows() and Parquet."""
+    dataset = tarvo.Dataset(ORDERS, seed=1, as_of=AS_OF)
+    rates = sorted(write_rate(dataset, rows, 2) for _ in range(runs))
+    row(f"orders table (10 columns of the column language), CSV of {rows:,} rows, 2 threads",
+        f"{rates[0]:,.0f} to {rates[-1]:,.0f} rows/s", "at least 3,000,000")
+    rates = sorted(write_rate(dataset, rows, 1) for _ in range(runs))
+    row("  the same, 1 thread", f"{rates[0]:,.0f} to {rates[-1]:,.0f} rows/s", "")
+    small = rows // 10
+    times = sorted(_timed(lambda: dataset.rows(small)) for _ in range(runs))
+    row(f"  Dataset.rows({small:,})", f"{small / times[-1]:,.0f} to {small / times[0]:,.0f} rows/s",
+        "")
 
 
 def peers(runs):
@@ -133,13 +154,14 @@ def main():
     parser.add_argument("--rows", type=int, default=1_000_000)
     parser.add_argument("--file-rows", type=int, default=10_000_000)
     parser.add_argument("--runs", type=int, default=3)
-    parser.add_argument("--only", choices=["rows", "writer", "peers"])
+    parser.add_argument("--only", choices=["rows", "writer", "orders", "peers"])
     args = parser.parse_args()
     print(f"tarvo {tarvo.__version__}, Python {sys.version.split()[0]}, {os.cpu_count()} cores")
     print("| measure | figure | target |")
     print("|---|---|---|")
     sections = {"rows": lambda: rows_against_seed(args.rows, args.runs),
                 "writer": lambda: writer(args.file_rows, args.runs),
+                "orders": lambda: orders(args.file_rows, args.runs),
                 "peers": lambda: peers(args.runs)}
     for name, section in sections.items():
         if args.only in (None, name):
