@@ -108,26 +108,9 @@ class Census1Profile final : public Profile {
   void draw_person(CounterRng& rng, CivilDate as_of, bool, const Address*,
                    RowPerson& row) const override {
     row.census = census::draw_census_person(rng, as_of, *ages_, ages().youngest);
-    const census::CensusPerson& person = row.census;
-    row.is_census = true;
     const CensusLists& lists = census_lists();
-    row.male = person.male;
-    row.gender = person.gender;
-    row.first_list = person.male ? &lists.male : &lists.female;
-    row.first_index = person.first_index;
-    row.first_name = person.first_name;
-    row.surname_list = &lists.surnames;
-    row.middle_index = person.middle_index;
-    row.middle_name = person.middle_name;
-    row.last_index = person.last_index;
-    row.last_name = person.last_name;
-    row.suffix_list = &lists.suffixes;
-    row.suffix_index = person.suffix_index;
-    row.suffix = person.suffix;
-    std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),
-              row.birthdate_text);
-    row.birth_days = days_from_civil(person.birth_date);
-    row.age = person.age;
+    fill_census_row(row, row.census.male ? &lists.male : &lists.female, lists.surnames,
+                    lists.suffixes);
   }
 
   std::optional<Address> draw_address(CounterRng& rng) const override {
@@ -271,19 +254,26 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
 }
 
 void fill_census_row(RowPerson& row) {
-  const census::CensusPerson& person = row.census;
   const ResidentLists& lists = resident_lists();
+  // Composed names are not entries of a list.
+  fill_census_row(row, nullptr, lists.surnames, lists.suffixes);
+}
+
+void fill_census_row(RowPerson& row, const TextList* first_names, const TextList& surnames,
+                     const TextList& suffixes) {
+  const census::CensusPerson& person = row.census;
   row.is_census = true;
   row.male = person.male;
   row.gender = person.gender;
-  row.first_list = nullptr;  // composed names are not entries of a list
+  row.first_list = first_names;
+  row.first_index = person.first_index;
   row.first_name = person.first_name;
-  row.surname_list = &lists.surnames;
+  row.surname_list = &surnames;
   row.middle_index = person.middle_index;
   row.middle_name = person.middle_name;
   row.last_index = person.last_index;
   row.last_name = person.last_name;
-  row.suffix_list = &lists.suffixes;
+  row.suffix_list = &suffixes;
   row.suffix_index = person.suffix_index;
   row.suffix = person.suffix;
   std::copy(std::begin(person.birthdate_text), std::end(person.birthdate_text),

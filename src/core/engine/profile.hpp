@@ -93,8 +93,11 @@ class Profile {
 std::shared_ptr<const Profile> make_profile(std::string_view name,
                                             std::optional<AgeRange> ages = std::nullopt);
 
-// The row's view of a census person drawn into row.census.
+// The row's view of a census person drawn into row.census, whose names are entries of these
+// lists (given names of none, for the current census profile's composed ones).
 void fill_census_row(RowPerson& row);
+void fill_census_row(RowPerson& row, const TextList* first_names, const TextList& surnames,
+                     const TextList& suffixes);
 
 // A uniformly drawn person (Dummy's, or the uniform profile's) as the cells read it.
 void uniform_row_person(const Person& drawn, RowPerson& out);
