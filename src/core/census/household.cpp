@@ -35,10 +35,13 @@ const Tables& tables() {
   static const Tables built = [] {
     Tables t;
     const CensusPopulation& population = census_population();
-    // Headship rises with age and levels off past 50.
+    // Headship rises with age to 35, and falls past 55 as the old join their children's
+    // households (a modelling choice: it gives the census's share of minors among members
+    // roughly, as heads of child-rearing age have the children).
     std::vector<std::uint64_t> heads;
     for (std::uint32_t age = 18; age <= kOldestAge; ++age) {
-      const double rate = std::clamp((static_cast<double>(age) - 18.0) / 32.0, 0.03, 1.0);
+      const double a = static_cast<double>(age);
+      const double rate = std::clamp(a < 55 ? (a - 18.0) / 17.0 : 1.0 - (a - 55.0) * 0.03, 0.03, 1.0);
       heads.push_back(static_cast<std::uint64_t>(static_cast<double>(population.age_weights[age]) * rate));
     }
     t.head_age = make_table(heads);
@@ -102,7 +105,7 @@ void draw_family(CounterRng& rng, const Address& place, std::uint32_t size, Fami
   // The family's surname is the husband's; a wife keeps hers as her middle name, and her
   // children take it as theirs.
   const std::uint32_t family = surname(-1);
-  std::int64_t maiden = -1;   // the mother's maiden surname, if she lives here
+  std::int64_t maiden = -1;   // the children's mother's maiden surname
   std::int64_t mother_age = -1, father_age = -1;
   if (couple) {
     FamilyMember& spouse = out.members[next++];
@@ -130,6 +133,7 @@ void draw_family(CounterRng& rng, const Address& place, std::uint32_t size, Fami
     if (head.male) {
       father_age = head.age;
       head.civil_status = draw_civil_status(rng, head.age, true, muslim);
+      maiden = surname(family);  // the children's mother's, who lives elsewhere or has died
     } else {
       // A woman heading a family without a husband has mostly been married: her surname is her
       // married one, her maiden surname her middle name and her children's.
@@ -158,7 +162,7 @@ void draw_family(CounterRng& rng, const Address& place, std::uint32_t size, Fami
       if (age >= 0) {
         member.role = member.male ? Role::Son : Role::Daughter;
         member.age = clamp_age(age);
-        member.middle_name = maiden >= 0 ? maiden : static_cast<std::int64_t>(surname(family));
+        member.middle_name = maiden;
         member.civil_status = static_cast<std::int32_t>(
             member.age < 18 || rng.uniform_u32(0, 9) < 9
                 ? t.single
