@@ -6,8 +6,9 @@ from tarvo._native import load_engine
 _engine = load_engine()
 PanicException = _engine.PanicException
 
+from tarvo._checks import DefinitionError  # noqa: E402
 from tarvo._database import DatabaseError, TableExistsError  # noqa: E402
 from tarvo._dataset import Dataset  # noqa: E402  (needs the engine loaded above)
 
-__all__ = ["DatabaseError", "Dataset", "Dummy", "PanicException", "TableExistsError",
-           "__version__"]
+__all__ = ["DatabaseError", "Dataset", "DefinitionError", "Dummy", "PanicException",
+           "TableExistsError", "__version__"]

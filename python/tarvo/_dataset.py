@@ -10,7 +10,7 @@ from collections.abc import Callable, Iterable, Iterator, Mapping
 from typing import Any, Union
 
 from tarvo import _database, _engine, _output, _parquet
-from tarvo._checks import (MAX_ROWS, at_least_one, check_progress, check_range, shown,
+from tarvo._checks import (MAX_ROWS, DefinitionError, at_least_one, check_progress, check_range, shown,
                            thread_count, whole_number)
 from tarvo._output import Target
 from tarvo._progress import Progress
@@ -55,17 +55,18 @@ class Dataset:
             if not isinstance(name, str):
                 raise TypeError(f"column names must be str, not {type(name).__name__}: {name!r}")
             if not isinstance(kind, str):
-                raise TypeError(f"column {name!r}: the kind must be str, not {type(kind).__name__}")
+                raise TypeError(f"column {shown(name)}: the kind must be str, not "
+                                f"{type(kind).__name__}")
             if name in names:
                 # A mapping whose items() repeats a name: one column to .columns, two to the
                 # writers, and a pickled copy that draws other rows.
-                raise ValueError(f"column {shown(name)} is given twice")
+                raise DefinitionError("columns", f"column {shown(name)} is given twice")
             names.add(name)
             pairs.append((name, kind))
         if not pairs:
             # Nothing could carry the row count: a table without columns is refused by SQLite,
             # reads back from Parquet as no rows, and is refused by Arrow consumers.
-            raise ValueError("columns: a data set needs at least one column")
+            raise DefinitionError("columns", "columns: a data set needs at least one column")
         if seed is None:
             seed = secrets.randbits(SEED_BITS)
         else:
@@ -76,13 +77,13 @@ class Dataset:
             # A datetime is a date to isinstance, but its time and zone would be silently cut.
             raise TypeError(f"as_of must be a datetime.date, not {type(as_of).__name__}")
         if not _AS_OF_YEARS[0] <= as_of.year <= _AS_OF_YEARS[1]:
-            raise ValueError(f"as_of must be in the years {_AS_OF_YEARS[0]} to {_AS_OF_YEARS[1]}, "
-                             f"not {as_of.isoformat()}")
+            raise DefinitionError("as_of", f"as_of must be in the years {_AS_OF_YEARS[0]} to "
+                                  f"{_AS_OF_YEARS[1]}, not {as_of.isoformat()}")
         if not isinstance(profile, str):
             raise TypeError(f"profile must be str, not {type(profile).__name__}")
         if profile not in PROFILES:
-            raise ValueError(f"profile must be one of {', '.join(map(repr, PROFILES))}, "
-                             f"not {profile!r}")
+            raise DefinitionError("profile", f"profile must be one of "
+                                  f"{', '.join(map(repr, PROFILES))}, not {shown(profile)}")
         if isinstance(unique, str) or not isinstance(unique, Iterable):
             raise TypeError("unique must be a list of column names, not "
                             f"{type(unique).__name__}")
@@ -92,8 +93,19 @@ class Dataset:
                 raise TypeError(f"unique names columns by str, not {type(name).__name__}")
         # Any int names a seed: it is taken modulo 2**128, so -1 and 2**128 - 1 are one seed.
         key = seed % 2**SEED_BITS
-        self._engine = _engine.Engine(pairs, key & (2**64 - 1), key >> 64,
-                                      as_of.year, as_of.month, as_of.day, profile, list(unique))
+        engine_args = (pairs, key & (2**64 - 1), key >> 64, as_of.year, as_of.month, as_of.day,
+                       profile)
+        try:
+            self._engine = _engine.Engine(*engine_args, list(unique))
+        except ValueError as exc:
+            # The engine reads columns and unique names together; which of them is at fault is
+            # told by trying the columns alone (only on this error path).
+            try:
+                _engine.Engine(*engine_args, [])
+                argument = "unique"
+            except ValueError:
+                argument = "columns"
+            raise DefinitionError(argument, str(exc)) from None
         self._columns = dict(pairs)
         self._seed = seed
         self._as_of = as_of
@@ -213,7 +225,9 @@ class Dataset:
         check_range(rows, start, "rows")
         threads = thread_count(threads)
         target = _database.parse_url(url)
-        _database.check_column_names(list(self._columns))
+        _database.check_name(target.dialect, table, "table")
+        for name in self._columns:
+            _database.check_name(target.dialect, name, "column")
         with self._progress(progress, rows) as report:
             # Each driver module is imported when its database is asked for.
             if target.dialect == "sqlite":

@@ -6,6 +6,7 @@ from collections.abc import Callable
 from types import ModuleType
 from typing import Any
 
+from tarvo._checks import shown
 from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
 from tarvo._source import RowSource
 
@@ -14,7 +15,6 @@ INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'
 SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision",
              "text": "text", "date": "date", "address": "jsonb"}
 CONNECT_TIMEOUT_SECONDS = 10
-_MAX_NAME_BYTES = 63  # PostgreSQL cuts longer names short, silently
 _LOCK_CLASS = 0x7461  # the first key of tarvo's advisory locks ("ta")
 
 
@@ -31,9 +31,6 @@ def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: i
                     progress: Callable[[int], object] | None) -> None:
     psycopg = _psycopg()
     columns = list(dataset.columns)
-    for name in [table, *columns]:
-        if len(name.encode()) > _MAX_NAME_BYTES:
-            raise ValueError(f"PostgreSQL names are at most {_MAX_NAME_BYTES} bytes: {name!r}")
     types = [SQL_TYPES[t] for t in dataset.column_types()]
     params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
                               "application_name": "tarvo", **target.params,
@@ -104,8 +101,9 @@ def _check_types(table: str, columns: list[str], types: list[str],
     # varchar reads text's binary form (and checks its length).
     for column, sql_type in zip(columns, types):
         if column not in found:
-            raise DatabaseError(f"table {table!r} has no column {column!r}")
+            raise DatabaseError(f"table {shown(table)} has no column {shown(column)}")
         if found[column] != sql_type and not (
                 sql_type == "text" and found[column].startswith("character varying")):
-            raise DatabaseError(f"table {table!r}: column {column!r} is {found[column]}, "
+            raise DatabaseError(f"table {shown(table)}: column {shown(column)} is "
+                                f"{found[column]}, "
                                 f"not {sql_type}")

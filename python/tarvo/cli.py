@@ -11,8 +11,9 @@ import stat
 import sys
 from typing import Any, NoReturn, Sequence
 
-from tarvo import DatabaseError, Dataset, TableExistsError, __version__, _database
-from tarvo._checks import MAX_ROWS, MAX_THREADS
+from tarvo import (DatabaseError, Dataset, DefinitionError, TableExistsError, __version__,
+                   _database)
+from tarvo._checks import MAX_ROWS, MAX_THREADS, shown
 from tarvo._database import IF_EXISTS
 from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
@@ -28,6 +29,11 @@ DEFAULT_COLUMNS = ("first_name", "last_name", "gender", "birthdate", "age", "ema
 EXIT_FAILURE = 1
 EXIT_USAGE = 2
 EXIT_INTERRUPTED = 130
+
+
+# The option that gives each part of a data set's definition.
+_OPTIONS = {"columns": "--column", "seed": "--seed", "as_of": "--as-of", "profile": "--profile",
+            "unique": "--unique"}
 
 
 class UsageError(Exception):
@@ -151,7 +157,7 @@ class Job:
         self.columns: dict[str, str] = {}
         for name, kind in pairs:
             if name in self.columns:
-                raise UsageError(f"argument --column: column {name!r} is given twice")
+                raise UsageError(f"argument --column: column {shown(name)} is given twice")
             self.columns[name] = kind
         self.rows: int = args.rows
         self.start: int = args.start
@@ -175,12 +181,21 @@ class Job:
         try:
             self.dataset = Dataset(self.columns, seed=args.seed, as_of=args.as_of,
                                    profile=args.profile, unique=args.unique)
+        except DefinitionError as exc:
+            raise UsageError(f"argument {_OPTIONS[exc.argument]}: {exc}") from None
+        try:
             # No rows, but the range is checked: a unique column too small fails here, before
             # an existing file is touched.
             self.dataset.rows(0, start=self.start + self.rows)
-        except (TypeError, ValueError) as exc:
-            option = "--unique" if "unique" in str(exc) else "--column"
-            raise UsageError(f"argument {option}: {exc}") from None
+        except ValueError as exc:
+            raise UsageError(f"argument --unique: {exc}") from None
+        if self.database is not None:
+            for option, names in (("--table", [self.table]), ("--column", list(self.columns))):
+                for name in names:
+                    try:
+                        _database.check_name(self.database.dialect, name, option[2:])
+                    except ValueError as exc:
+                        raise UsageError(f"argument {option}: {exc}") from None
 
     @staticmethod
     def _database(args: argparse.Namespace) -> _database.DatabaseUrl:

@@ -46,8 +46,8 @@ def read_csv(text):
 def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
-    assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "Dummy", "PanicException",
-                                 "TableExistsError", "__version__"}
+    assert set(tarvo.__all__) == {"DatabaseError", "Dataset", "DefinitionError", "Dummy",
+                                 "PanicException", "TableExistsError", "__version__"}
     assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 
 
@@ -165,6 +165,13 @@ def assert_one_error_line(done, status, *fragments):
         (["--seed", "x"], "not a whole number"),
         (["--as-of", "2026-13-01"], "not a date"),
         (["--threads", "0"], "must be at least 1"),
+        (["-c", "unique_id=uuidd"], "argument --column: column 'unique_id'"),
+        (["--as-of", "1199-12-31"], "argument --as-of: as_of must be in the years"),
+        (["-c", "n" * 64 + "=age", "-o", "postgresql://u@127.0.0.1:1/d", "--table", "t"],
+         "argument --column: column 'nnn"),
+        (["-o", "postgresql://u@127.0.0.1:1/d", "--table", "t" * 64],
+         "argument --table: table 'ttt"),
+        (["-o", "sqlite:///p.db", "--table", b"\xff"], "argument --table: table '\\udcff'"),
         (["--threads", "99999999999999999999"], "argument --threads: at most 256"),
         (["-f", "parquet", "--threads", "2147483648"], "argument --threads: at most 256"),
         (["-n", "2", "--start", str(MAX_ROWS - 1)], "rows end at 2**63"),

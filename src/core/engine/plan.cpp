@@ -5,6 +5,7 @@
 
 #include "kinds/registry.hpp"
 #include "kinds/strict_parse.hpp"
+#include "shown_text.hpp"
 
 namespace tarvo {
 
@@ -35,7 +36,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     try {
       kind = parse_strict_kind(spec);
     } catch (const SpecError& e) {
-      throw SpecError("column '" + name + "': " + e.what());
+      throw SpecError("column '" + shown_text(name) + "': " + e.what());
     }
     const KindInfo* info = find_kind(spec.substr(0, spec.find(':')));
     plan.needs_person = plan.needs_person || info->uses_person;
@@ -46,7 +47,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     auto found = std::find_if(plan.columns.begin(), plan.columns.end(),
                               [&](const PlannedColumn& column) { return column.name == name; });
     if (found == plan.columns.end()) {
-      throw SpecError("unique: there is no column '" + name + "'");
+      throw SpecError("unique: there is no column '" + shown_text(name) + "'");
     }
     if (!found->unique) {
       found->unique = std::make_shared<const UniqueColumn>(name, found->kind.kind, profile,

@@ -4,6 +4,7 @@
 #include "census/mobile.hpp"
 #include "engine/plan.hpp"
 #include "kinds/strict_parse.hpp"
+#include "shown_text.hpp"
 #include "providers/contact.hpp"
 #include "providers/government.hpp"
 #include "unique/capacity.hpp"
@@ -48,7 +49,7 @@ UniqueColumn::UniqueColumn(std::string_view column, Kind kind, Profile profile,
       break;
     default: {
       std::string message = "column '";
-      message.append(column).append(
+      message.append(shown_text(column)).append(
           "': cannot be unique; unique columns are uuid, id, email, phone_number, sss_number, "
           "tin_number and philhealth_number");
       throw SpecError(message);

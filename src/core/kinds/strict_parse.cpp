@@ -7,20 +7,14 @@
 #include <optional>
 
 #include "kinds/lenient_parse.hpp"
+#include "shown_text.hpp"
 
 namespace tarvo {
 namespace {
 
 constexpr std::uint32_t kMaxPlaces = 15;  // a double holds 15 significant decimal digits
 
-std::string quoted(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('"');
-  out.append(text);
-  out.push_back('"');
-  return out;
-}
+std::string quoted(std::string_view text) { return '"' + shown_text(text) + '"'; }
 
 [[noreturn]] void fail(std::string_view spec, const std::string& reason) {
   std::string message = quoted(spec);

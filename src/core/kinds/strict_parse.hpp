@@ -14,7 +14,13 @@ namespace tarvo {
 // binding raises it as ValueError with what() as the message.
 class SpecError : public std::invalid_argument {
  public:
-  using std::invalid_argument::invalid_argument;
+  explicit SpecError(const std::string& message)
+      : std::invalid_argument(message), message_(message) {}
+  // The whole message, a NUL in it included (what() ends at the first).
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // Reads `spec` as a data set does. Plain kinds match exactly; `int` and `float` alone mean their
