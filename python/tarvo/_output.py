@@ -15,7 +15,7 @@ from collections.abc import Callable, Iterator
 from typing import BinaryIO, Union, cast
 
 FORMATS = ("csv", "json", "jsonl", "parquet")
-_SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
+SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
              ".parquet": "parquet"}
 
 # A path, or a binary file object: anything with a write() that takes bytes.
@@ -182,10 +182,10 @@ def choose_format(target: object, fmt: str | None) -> str:
     name = os.fspath(cast("str | os.PathLike[str]", target)) if is_path(target) \
         else getattr(target, "name", None)
     suffix = os.path.splitext(name)[1].lower() if isinstance(name, str) else ""
-    if suffix not in _SUFFIXES:
+    if suffix not in SUFFIXES:
         raise ValueError(f"cannot tell the format from {name!r}: pass format= "
                          f"({', '.join(FORMATS)})")
-    return _SUFFIXES[suffix]
+    return SUFFIXES[suffix]
 
 
 @contextlib.contextmanager

@@ -17,7 +17,7 @@ from tarvo._checks import MAX_ROWS, MAX_THREADS, shown
 from tarvo._database import IF_EXISTS
 from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
-from tarvo._output import FORMATS, descriptor_of
+from tarvo._output import FORMATS, SUFFIXES, descriptor_of
 from tarvo._progress import Progress
 
 PROG = "tarvo"
@@ -223,15 +223,24 @@ class Job:
             raise UsageError("argument --output: empty file name")
         if descriptor_of(output) is not None:  # /dev/fd/N of process substitution, /dev/stderr
             return fmt or "csv", output
-        suffix = next((f for f in FORMATS if output.lower().endswith("." + f)), None)
+        if not os.path.basename(output):
+            raise UsageError(f"argument --output: {shown(output)} names a directory: give the "
+                             f"file's name")
+        if _is_special_file(output):  # a device or FIFO the user names is taken as it is
+            return fmt or "csv", output
+        extension = os.path.splitext(output)[1]
+        suffix = SUFFIXES.get(extension.lower())
         if fmt is None:
+            if extension and suffix is None:
+                # out.xlsx is surely not meant to become out.xlsx.csv.
+                raise UsageError(f"argument --output: cannot tell the format from "
+                                 f"{shown(extension)}: pass --format ({', '.join(FORMATS)})")
             fmt = suffix or "csv"
         elif suffix is not None and suffix != fmt:
-            raise UsageError(f"argument --output: {output!r} ends in .{suffix} "
+            raise UsageError(f"argument --output: {output!r} ends in {extension} "
                              f"but --format is {fmt}")
-        # The format's suffix is added, as save always did; a name that has it is not doubled,
-        # and a device or FIFO the user names is taken as it is.
-        if suffix == fmt or _is_special_file(output):
+        # The format's suffix is added, as save always did; a name that has it is not doubled.
+        if suffix == fmt:
             return fmt, output
         return fmt, f"{output}.{fmt}"
 

@@ -100,7 +100,7 @@ def test_json_columns_to_stdout(tmp_path, rows):
         (["-o", "people.json"], "people.json", "json"),
         (["-o", "people", "-f", "json"], "people.json", "json"),
         (["-o", "people.csv", "-f", "CSV"], "people.csv", "csv"),
-        (["-o", "people.txt"], "people.txt.csv", "csv"),
+        (["-o", "people.txt", "-f", "csv"], "people.txt.csv", "csv"),  # unknown suffix: -f
         (["-o", "-", "-f", "json"], None, "json"),
     ],
 )
@@ -165,6 +165,9 @@ def assert_one_error_line(done, status, *fragments):
         (["--seed", "x"], "not a whole number"),
         (["--as-of", "2026-13-01"], "not a date"),
         (["--threads", "0"], "must be at least 1"),
+        (["-o", "out.xlsx"], "cannot tell the format from '.xlsx': pass --format"),
+        (["-o", "sub/"], "'sub/' names a directory"),
+        (["-o", "x.ndjson", "-f", "json"], "ends in .ndjson but --format is json"),
         (["-c", "unique_id=uuidd"], "argument --column: column 'unique_id'"),
         (["--as-of", "1199-12-31"], "argument --as-of: as_of must be in the years"),
         (["-c", "n" * 64 + "=age", "-o", "postgresql://u@127.0.0.1:1/d", "--table", "t"],
@@ -484,3 +487,14 @@ def test_termination_removes_the_temporary_file(tmp_path, signum):
     assert run.returncode == 128 + signum
     assert [p.name for p in tmp_path.iterdir()] == ["old.csv"]
     assert (tmp_path / "old.csv").read_text() == "precious"
+
+
+@pytest.mark.parametrize("args, written", [
+    (["-o", "people.ndjson"], "people.ndjson"),
+    (["-o", "people.NDJSON", "-f", "jsonl"], "people.NDJSON"),
+])
+def test_output_suffixes(tmp_path, args, written):
+    done = tarvo_cmd("-n", "2", *args, cwd=tmp_path)
+    assert (done.returncode, [p.name for p in tmp_path.iterdir()]) == (0, [written])
+    if written.lower().endswith(".ndjson"):
+        assert len([json.loads(line) for line in (tmp_path / written).read_text().splitlines()]) == 2
