@@ -498,3 +498,23 @@ def test_output_suffixes(tmp_path, args, written):
     assert (done.returncode, [p.name for p in tmp_path.iterdir()]) == (0, [written])
     if written.lower().endswith(".ndjson"):
         assert len([json.loads(line) for line in (tmp_path / written).read_text().splitlines()]) == 2
+
+
+def test_a_read_only_directory_is_named_as_the_cause(tmp_path):
+    # Root writes anywhere; without the capability that lets it, it is refused as anyone is.
+    prefix = ["setpriv", "--bounding-set=-dac_override,-dac_read_search", "--"] \
+        if os.geteuid() == 0 else []
+    if prefix and shutil.which("setpriv") is None:
+        pytest.skip("no setpriv to drop root's override of permissions")
+    locked = tmp_path / "locked"
+    locked.mkdir()
+    (locked / "out.csv").write_text("old")
+    (locked / "out.csv").chmod(0o666)  # writable, but it cannot be replaced in a locked directory
+    locked.chmod(0o555)
+    try:
+        done = subprocess.run([*prefix, sys.executable, "-m", "tarvo", "-o", str(locked / "out.csv")],
+                              capture_output=True, text=True, check=False, timeout=120)
+    finally:
+        locked.chmod(0o755)
+    assert (done.returncode, done.stderr) == (1, f"tarvo: error: {locked}: Permission denied\n")
+    assert (locked / "out.csv").read_text() == "old"
