@@ -1,8 +1,10 @@
 """python/tarvo/_postgres.py: a Dataset's rows into a PostgreSQL table by binary COPY, in one transaction."""
 from __future__ import annotations
 
+import contextlib
 import importlib
-from collections.abc import Callable
+import logging
+from collections.abc import Callable, Iterator
 from types import ModuleType
 from typing import Any
 
@@ -45,12 +47,38 @@ def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: i
             sql = psycopg.sql
             copy = sql.SQL("COPY {} ({}) FROM STDIN (FORMAT binary)").format(
                 sql.Identifier(table), sql.SQL(", ").join(map(sql.Identifier, columns)))
-            with connection.cursor() as cursor, cursor.copy(copy) as stream:
+            with _quiet_copy_end(connection), connection.cursor() as cursor, \
+                    cursor.copy(copy) as stream:
                 dataset.stream_bytes(stream.write, "pgcopy", rows, start=start,
                                      threads=threads, progress=progress)
     except psycopg.Error as exc:
         # Leaving the transaction's block rolled it back: the table is as it was.
         raise target.error(exc) from None
+
+
+class _CopyEndFilter(logging.Filter):
+    """Drops psycopg's warning about a second failure while it ends a COPY that already failed
+    (a connection that died mid-load): the first failure is reported, in one line."""
+
+    def __init__(self, connection: Any) -> None:
+        super().__init__()
+        self._connection = connection
+
+    def filter(self, record: logging.LogRecord) -> bool:
+        args = record.args if isinstance(record.args, tuple) else ()
+        return not (record.msg == "error ignored terminating %r: %s" and args
+                    and getattr(args[0], "connection", None) is self._connection)
+
+
+@contextlib.contextmanager
+def _quiet_copy_end(connection: Any) -> Iterator[None]:
+    logger = logging.getLogger("psycopg")
+    quiet = _CopyEndFilter(connection)
+    logger.addFilter(quiet)
+    try:
+        yield
+    finally:
+        logger.removeFilter(quiet)
 
 
 def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str],

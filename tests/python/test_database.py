@@ -323,3 +323,15 @@ def test_two_loads_creating_one_postgresql_table_take_turns(postgres, if_exists)
         assert outcome == ["loaded"] and rows == expected(20_000) + expected(5, start=50_000)
     else:
         assert outcome == ["loaded"] and rows == expected(5, start=50_000)
+
+
+def test_a_connection_that_dies_mid_load_is_told_once(postgres, caplog):
+    def kill_the_connection(done):
+        with pg_connect(postgres) as killer:
+            killer.execute("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                           "application_name = 'tarvo' AND pid <> pg_backend_pid()")
+
+    with pytest.raises(DatabaseError) as caught:
+        DATASET.to_database(postgres.url(), "dies", 100_000, progress=kill_the_connection)
+    assert "\n" not in str(caught.value)
+    assert [r.getMessage() for r in caplog.records if r.name.startswith("psycopg")] == []
