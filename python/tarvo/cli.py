@@ -6,6 +6,7 @@ import contextlib
 import datetime
 import io
 import os
+import re
 import signal
 import stat
 import sys
@@ -67,14 +68,21 @@ def _row_count(text: str) -> int:
 
 
 def _seed(text: str) -> int:
+    # Decimal digits are decimal, leading zeros and all (010 is ten); 0x, 0o and 0b prefixes
+    # are read as Python reads them.
     try:
+        if re.fullmatch(r"\s*[+-]?\d+\s*", text):
+            return int(text, 10)
         return int(text, 0)
     except ValueError:
         raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
 
 
 def _date(text: str) -> datetime.date:
+    # fromisoformat alone takes 20260101 and 2026-W01-1 from Python 3.11 on.
     try:
+        if not re.fullmatch(r"\d{4}-\d{2}-\d{2}", text):
+            raise ValueError
         return datetime.date.fromisoformat(text)
     except ValueError:
         raise argparse.ArgumentTypeError(f"not a date YYYY-MM-DD: {text!r}") from None

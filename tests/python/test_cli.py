@@ -164,6 +164,8 @@ def assert_one_error_line(done, status, *fragments):
         (["-c", "who=full_nam"], 'did you mean "full_name"?'),
         (["--seed", "x"], "not a whole number"),
         (["--as-of", "2026-13-01"], "not a date"),
+        (["--as-of", "20260101"], "not a date YYYY-MM-DD"),
+        (["--as-of", "2026-W01-1"], "not a date YYYY-MM-DD"),
         (["--threads", "0"], "must be at least 1"),
         (["-o", "out.xlsx"], "cannot tell the format from '.xlsx': pass --format"),
         (["-o", "sub/"], "'sub/' names a directory"),
@@ -518,3 +520,11 @@ def test_a_read_only_directory_is_named_as_the_cause(tmp_path):
         locked.chmod(0o755)
     assert (done.returncode, done.stderr) == (1, f"tarvo: error: {locked}: Permission denied\n")
     assert (locked / "out.csv").read_text() == "old"
+
+
+@pytest.mark.parametrize("text, seed", [("010", 10), ("-007", -7), ("0x10", 16), ("10", 10)])
+def test_seeds_read_as_written(tmp_path, text, seed):
+    args = ("-n", "2", "-c", "a=uuid", "--as-of", "2026-01-01")
+    done = tarvo_cmd(*args, "--seed", text, cwd=tmp_path)
+    assert (done.returncode, done.stdout) == (0, tarvo_cmd(*args, "--seed", str(seed),
+                                                           cwd=tmp_path).stdout)

@@ -96,6 +96,7 @@ def test_a_fifo_is_written_directly_and_kept(tmp_path):
     (lambda p: DATASET.write(p / "out.txt", 1), ValueError),
     (lambda p: DATASET.write(p / "out.csv", 1, format="xml"), ValueError),
     (lambda p: DATASET.write(io.StringIO(), 1, format="csv"), TypeError),
+    (lambda p: DATASET.write(io.StringIO(), 1), TypeError),  # a text stream, whatever its format
     (lambda p: DATASET.write(io.BytesIO(), 1), ValueError),
     (lambda p: DATASET.write(p, 1, format="csv"), IsADirectoryError),
     (lambda p: DATASET.write(p / "missing" / "out.csv", 1), FileNotFoundError),
@@ -240,3 +241,23 @@ def test_a_name_at_the_length_limit_is_written(tmp_path):
     target = tmp_path / ("n" * 251 + ".csv")  # 255 bytes: the temporary name must be shorter
     DATASET.write(target, 3)
     assert [p.name for p in tmp_path.iterdir()] == [target.name]
+
+
+class OnlyWrite:
+    """A file object reduced to write(), which returns nothing."""
+
+    def __init__(self):
+        self.data = bytearray()
+
+    def write(self, piece):
+        self.data += piece
+
+
+@pytest.mark.parametrize("fmt", ["csv", "parquet"])
+def test_an_object_with_only_write_takes_every_format(fmt):
+    if fmt == "parquet":
+        pytest.importorskip("pyarrow")
+    whole, only = io.BytesIO(), OnlyWrite()
+    DATASET.write(whole, 300, format=fmt)
+    DATASET.write(only, 300, format=fmt)
+    assert bytes(only.data) == whole.getvalue()
