@@ -11,11 +11,9 @@ from typing import Any
 from tarvo._checks import shown
 from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
 from tarvo._source import RowSource
+from tarvo._sql_types import sql_types
 
-INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'"
-# The engine sends each value in the binary form of exactly these types.
-SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision",
-             "text": "text", "date": "date", "address": "jsonb"}
+INSTALL_HINT = "postgresql output needs psycopg: pip install 'psycopg[binary]'"
 CONNECT_TIMEOUT_SECONDS = 10
 _LOCK_CLASS = 0x7461  # the first key of tarvo's advisory locks ("ta")
 
@@ -33,7 +31,8 @@ def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: i
                     progress: Callable[[int], object] | None) -> None:
     psycopg = _psycopg()
     columns = list(dataset.columns)
-    types = [SQL_TYPES[t] for t in dataset.column_types()]
+    # The engine sends each value in the binary form of exactly these types.
+    types = sql_types(dataset, "postgresql")
     params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
                               "application_name": "tarvo", **target.params,
                               "client_encoding": "utf8"}

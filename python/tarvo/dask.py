@@ -8,7 +8,8 @@ from typing import Any
 from tarvo._checks import check_range, whole_number
 from tarvo._dataset import Dataset
 
-INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
+INSTALL_HINT = ("tarvo.dask needs dask and pyarrow: pip install 'dask[dataframe]' distributed "
+                "pyarrow")
 DEFAULT_PARTITION_ROWS = 1_000_000
 
 

@@ -3,6 +3,7 @@
 // Both modules live in one shared object so the compiled-in data is stored once in the wheel;
 // the tarvo package loads this one from _tarvo's file under the name tarvo._engine, and the
 // interpreter then calls PyInit__engine below.
+#include "arrow_json.hpp"
 #include "arrow_rows_type.hpp"
 #include "engine_type.hpp"
 #include "kinds/registry.hpp"
@@ -39,6 +40,9 @@ PyObject* kinds(PyObject*, PyObject*) noexcept {
 
 PyMethodDef module_methods[] = {
     {"kinds", kinds, METH_NOARGS, "kinds()\n--\n\nEvery column kind: (name, type, parameters, description, in_dummy, alias_of)."},
+    {"struct_to_json", struct_to_json, METH_O,
+     "struct_to_json(array)\n--\n\nA struct array of texts as the (schema, array) capsules of "
+     "its rows' JSON text."},
     {nullptr, nullptr, 0, nullptr},
 };
 
