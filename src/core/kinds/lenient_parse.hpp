@@ -11,6 +11,9 @@ namespace tarvo {
 // default; an unmatched text is Kind::Unknown. Never fails.
 ColumnKind parse_column_kind(std::string_view spec);
 
+// Whether `c` is Unicode White_Space, the characters str.strip() removes.
+bool is_white_space(char32_t c);
+
 // Leading and trailing Unicode White_Space removed from UTF-8 text.
 std::string_view trim_white_space(std::string_view text);
 

@@ -187,4 +187,14 @@ void append_csv_field(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
+std::string csv_header_line(std::span<const std::string_view> names) {
+  std::string header;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) header.push_back(',');
+    append_csv_field(header, names[i]);
+  }
+  if (names.size() == 1 && header.empty()) header = "\"\"";
+  return header;
+}
+
 }  // namespace tarvo
