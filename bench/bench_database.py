@@ -28,7 +28,7 @@ from bench_tarvo import SPEC
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "python"))
 import postgres_server  # noqa: E402
 
-TARGETS = {"PostgreSQL": 10, "SQLite": 3}  # times pandas' to_sql
+TARGETS = {"PostgreSQL": 10, "SQLite": 3, "SQLite appending": 0}  # times pandas' to_sql
 
 
 def _has_adbc():
@@ -122,17 +122,25 @@ def main():
             runs.add("PostgreSQL: to_database / to_sql", ours / peer)
             for name, path in pg_alternatives(dataset, server, rows, f"alt{run}").items():
                 runs.add(f"PostgreSQL: {name}", timed(path, rows))
-            # Each into a file of its own that does not exist yet, as a fresh export would.
-            ours = timed(lambda: with_address.to_database(
-                f"sqlite:///{scratch}/tarvo{run}.db", "tarvo", rows), rows)
+            # Each into a file of its own that does not exist yet, as a fresh export would; then
+            # the same rows again, appended to that file.
+            ours_url = f"sqlite:///{scratch}/tarvo{run}.db"
+            ours = timed(lambda: with_address.to_database(ours_url, "tarvo", rows), rows)
 
-            def to_sql():
+            def to_sql(if_exists="fail"):
                 with sqlite3.connect(os.path.join(scratch, f"pandas{run}.db")) as connection:
-                    sqlite_frame.to_sql("pandas", connection, index=False)
+                    sqlite_frame.to_sql("pandas", connection, index=False, if_exists=if_exists)
             peer = timed(to_sql, rows)
-            runs.add(f"SQLite: Dataset.to_database ({sqlite_path}), with an address", ours)
+            runs.add("SQLite: Dataset.to_database (a new file, built natively), with an address",
+                     ours)
             runs.add("SQLite: DataFrame.to_sql (sqlite3), with an address", peer)
             runs.add("SQLite: to_database / to_sql", ours / peer)
+            ours = timed(lambda: with_address.to_database(ours_url, "tarvo", rows,
+                                                          if_exists="append"), rows)
+            peer = timed(lambda: to_sql("append"), rows)
+            runs.add(f"SQLite appending: Dataset.to_database ({sqlite_path})", ours)
+            runs.add("SQLite appending: DataFrame.to_sql (sqlite3)", peer)
+            runs.add("SQLite appending: to_database / to_sql", ours / peer)
         engine.dispose()
 
     print(f"{rows:,} rows of the {len(SPEC)} benchmark columns, {args.runs} paired runs, "
@@ -143,7 +151,8 @@ def main():
     print("|---|---|---|")
     for name, rates in runs.rates.items():
         ratio = " / " in name
-        target = f"at least {TARGETS[name.split(':')[0]]}x" if ratio else ""
+        target = TARGETS[name.split(":")[0]]
+        target = f"at least {target}x" if ratio and target else ""
         print(f"| {name} | {span(rates, '{:.1f}x' if ratio else '{:,.0f}')} | {target} |")
 
 

@@ -206,6 +206,20 @@ class Dataset:
         self._engine.write(write, format, start, rows, thread_count(threads), _CHUNK_ROWS,
                            progress)
 
+    def write_sqlite(self, fd: int, table: str, create_sql: str, rows: int, *, start: int = 0,
+                     threads: int | None = None,
+                     progress: Callable[[int], object] | None = None) -> None:
+        """Builds a SQLite database of one table, `create_sql` naming its columns in order with
+        their types (tarvo/_sql_types.py), holding rows start .. start + rows - 1 as rowids 1 ..
+        rows, into `fd`: a new, empty file open for writing. ValueError if `create_sql` is too
+        long for the file's first page."""
+        rows = whole_number(rows, "rows")
+        start = whole_number(start, "start")
+        check_range(rows, start, "rows")
+        check_progress(progress)
+        _engine.write_sqlite(self._engine, fd, table, create_sql, start, rows,
+                             thread_count(threads), _CHUNK_ROWS, progress)
+
     def to_database(self, url: str, table: str, rows: int, *, start: int = 0,
                     if_exists: str = "fail", threads: int | None = None,
                     progress: ProgressOption = None) -> None:
@@ -233,7 +247,7 @@ class Dataset:
             if target.dialect == "sqlite":
                 from tarvo._sqlite import load_sqlite
                 load_sqlite(self, target, table, rows, start=start, if_exists=if_exists,
-                            progress=report)
+                            threads=threads, progress=report)
             else:
                 from tarvo._postgres import load_postgresql
                 load_postgresql(self, target, table, rows, start=start, if_exists=if_exists,

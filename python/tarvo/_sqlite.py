@@ -1,4 +1,4 @@
-"""python/tarvo/_sqlite.py: a Dataset's rows into a SQLite table, in one transaction: through ADBC's SQLite driver from the Arrow stream when it is installed, else through the standard sqlite3 module."""
+"""python/tarvo/_sqlite.py: a Dataset's rows into a SQLite table: a new file built natively; an existing one loaded in one transaction through ADBC's SQLite driver from the Arrow stream when it is installed, else through the standard sqlite3 module."""
 from __future__ import annotations
 
 import contextlib
@@ -27,8 +27,13 @@ def quoted(name: str) -> str:
     return '"' + name.replace('"', '""') + '"'
 
 
+def create_sql(table: str, columns: list[str], types: list[str]) -> str:
+    definition = ", ".join(f"{quoted(c)} {t}" for c, t in zip(columns, types))
+    return f"CREATE TABLE {quoted(table)} ({definition})"
+
+
 def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *, start: int,
-                if_exists: str, progress: Callable[[int], object] | None) -> None:
+                if_exists: str, threads: int, progress: Callable[[int], object] | None) -> None:
     path = target.path
     while not os.path.exists(path):
         # A new file is made under a temporary name beside it and linked into place only when
@@ -38,8 +43,17 @@ def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, 
         temporary = os.path.join(os.path.dirname(path) or ".",
                                  f".tarvo-load-{secrets.token_hex(6)}.tmp")
         try:
-            _load(dataset, target, temporary, table, rows, start=start, if_exists=if_exists,
-                  fresh=True, progress=progress)
+            try:
+                # A new file is built natively: worker threads spell the rows as SQLite records
+                # and the pages are laid out as SQLite lays them out, with no SQL run at all.
+                _build(dataset, temporary, table, rows, start=start, threads=threads,
+                       progress=progress)
+            except ValueError:  # a definition too long for the file's first page
+                _remove(temporary)
+                _load(dataset, target, temporary, table, rows, start=start,
+                      if_exists=if_exists, fresh=True, progress=progress)
+            except OSError as exc:
+                raise target.error(exc) from None
             try:
                 _sync(temporary)
                 os.link(temporary, path)
@@ -53,6 +67,17 @@ def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, 
             _remove(temporary)
     _load(dataset, target, path, table, rows, start=start, if_exists=if_exists, fresh=False,
           progress=progress)
+
+
+def _build(dataset: RowSource, path: str, table: str, rows: int, *, start: int, threads: int,
+           progress: Callable[[int], object] | None) -> None:
+    columns = list(dataset.columns)
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
+    try:
+        dataset.write_sqlite(fd, table, create_sql(table, columns, sql_types(dataset, "sqlite")),
+                             rows, start=start, threads=threads, progress=progress)
+    finally:
+        os.close(fd)
 
 
 def _load(dataset: RowSource, target: DatabaseUrl, path: str, table: str, rows: int, *,
@@ -178,8 +203,7 @@ def _prepare(cursor: Any, table: str, columns: list[str], types: list[str],
         return
     if exists:
         cursor.execute(f"DROP TABLE {quoted(table)}")
-    definition = ", ".join(f"{quoted(c)} {t}" for c, t in zip(columns, types))
-    cursor.execute(f"CREATE TABLE {quoted(table)} ({definition})")
+    cursor.execute(create_sql(table, columns, types))
 
 
 def _tuples(batch: list[dict[str, Any]], as_json: list[int]) -> list[tuple[Any, ...]]:

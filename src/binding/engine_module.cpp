@@ -5,6 +5,7 @@
 // interpreter then calls PyInit__engine below.
 #include "arrow_json.hpp"
 #include "arrow_rows_type.hpp"
+#include "engine_sqlite.hpp"
 #include "engine_type.hpp"
 #include "kinds/registry.hpp"
 #include "lib_errors.hpp"
@@ -43,6 +44,10 @@ PyMethodDef module_methods[] = {
     {"struct_to_json", struct_to_json, METH_O,
      "struct_to_json(array)\n--\n\nA struct array of texts as the (schema, array) capsules of "
      "its rows' JSON text."},
+    {"write_sqlite", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(write_sqlite)),
+     METH_VARARGS | METH_KEYWORDS,
+     "write_sqlite(engine, fd, table, create_sql, start, count, threads, chunk_rows, progress)"
+     "\n--\n\nA new SQLite file of one table, built natively."},
     {nullptr, nullptr, 0, nullptr},
 };
 

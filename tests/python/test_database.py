@@ -352,3 +352,31 @@ def test_sqlite_loads_the_same_through_adbc_or_the_standard_library(tmp_path, mo
         (text,) = connection.execute(f'SELECT address FROM "{TABLE.replace(chr(34), 2 * chr(34))}"'
                                      f" LIMIT 1").fetchone()
     assert text == json.dumps(DATASET.rows(1, start=3)[0]["address"], ensure_ascii=False)
+
+
+# A text long enough for overflow pages, integers of every stored width, 0 and 1 (stored as
+# constants), and rows enough for a tree of interior pages.
+NATIVE = {**COLUMNS, "long": "choice:short," + "ñ" * 9000, "bit": "int:0:1", "mid": "int:-70000:70000"}
+
+
+@pytest.mark.parametrize("rows", [0, 1, 20_000])
+def test_a_new_sqlite_file_is_built_whole_and_as_sqlite_would_store_it(tmp_path, rows):
+    dataset = tarvo.Dataset(NATIVE, seed=2, as_of=datetime.date(2026, 6, 1))
+    built, loaded = tmp_path / "built.db", tmp_path / "loaded.db"
+    dataset.to_database(f"sqlite:///{built}", TABLE, rows, start=11)
+    loaded.touch()  # an existing (empty) file is loaded by SQL statements instead
+    dataset.to_database(f"sqlite:///{loaded}", TABLE, rows, start=11)
+    def quoted(name):
+        return '"' + name.replace('"', '""') + '"'
+
+    types = ", ".join(f"typeof({quoted(column)})" for column in NATIVE)
+    with sqlite3.connect(built) as one, sqlite3.connect(loaded) as other:
+        assert one.execute("PRAGMA integrity_check").fetchall() == [("ok",)]
+        for query in ("SELECT type, name, tbl_name, sql FROM sqlite_schema",
+                      f"SELECT rowid, *, {types} FROM {quoted(TABLE)} ORDER BY rowid"):
+            assert one.execute(query).fetchall() == other.execute(query).fetchall()
+        stored = one.execute(f"SELECT * FROM {quoted(TABLE)} ORDER BY rowid").fetchall()
+    address = list(NATIVE).index("address")
+    assert stored == [tuple(json.dumps(v, ensure_ascii=False) if i == address else v
+                            for i, v in enumerate(row.values()))
+                      for row in dataset.rows(rows, start=11)]
