@@ -286,8 +286,8 @@ class Dataset:
         check_range(rows, start, "rows")
         batch_rows = ARROW_BATCH_ROWS if batch_rows is None else at_least_one(batch_rows,
                                                                               "batch_rows")
-        # A batch never holds more than the rows asked for: a larger size is the same stream.
-        batch_rows = min(batch_rows, max(rows, 1))
+        if batch_rows > MAX_ROWS:
+            raise ValueError(f"batch_rows must be at most 2**63, not {batch_rows}")
         result: _engine.ArrowRows = self._engine.arrow(start, rows, batch_rows,
                                                        thread_count(threads))
         return result

@@ -478,8 +478,11 @@ def test_descriptor_paths_are_written_as_streams(tmp_path):
 @pytest.mark.parametrize("signum", [signal.SIGTERM, signal.SIGHUP])
 def test_termination_removes_the_temporary_file(tmp_path, signum):
     (tmp_path / "old.csv").write_text("precious")
+    # As a terminal or timeout(1) would start it: the signal at its default (nohup ignores it,
+    # and a run that ignores it is right to go on).
     with subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "20000000", "-o", "old.csv"],
-                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as run:
+                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          preexec_fn=lambda: signal.signal(signum, signal.SIG_DFL)) as run:
         deadline = time.monotonic() + 60
         while not any(p.name.endswith(".tmp") for p in tmp_path.iterdir()):
             assert time.monotonic() < deadline and run.poll() is None

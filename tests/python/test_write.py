@@ -211,9 +211,12 @@ def test_one_thread_rule_for_every_entry_point(threads, tmp_path):
 
 def test_a_batch_size_past_the_rows_is_one_batch_of_them():
     pyarrow = pytest.importorskip("pyarrow")
-    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**64 - 1, threads=2))
+    # (rows + batch_rows - 1) // batch_rows once wrapped to no batch at all, with no error.
+    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**63, threads=2))
     assert table.to_pylist() == [{**r, "born": datetime.date.fromisoformat(r["born"])}
                                  for r in DATASET.rows(10, start=3)]
+    with pytest.raises(ValueError, match="batch_rows must be at most 2"):
+        DATASET.arrow(10, batch_rows=2**64 - 1)
 
 
 def test_a_failure_at_the_last_step_leaves_no_temporary_file(tmp_path):

@@ -168,33 +168,28 @@ void FileBuilder::add_cell(std::string_view payload) {
     rowid_ = rowid;
     return;
   }
+  // Too large for the leaf: its start stays there, the rest goes on a chain of overflow pages,
+  // numbered from the next one on, each starting with the number of the page after it (0 on
+  // the last).
+  const std::uint64_t spill = kMinLocal + (payload.size() - kMinLocal) % (kUsable - 4);
+  const std::uint64_t local = spill <= kMaxLocal ? spill : kMinLocal;
   std::string cell;
   append_varint(cell, payload.size());
   append_varint(cell, rowid);
-  std::uint64_t local = payload.size();
-  if (payload.size() > kMaxLocal) {
-    const std::uint64_t spill = kMinLocal + (payload.size() - kMinLocal) % (kUsable - 4);
-    local = spill <= kMaxLocal ? spill : kMinLocal;
-  }
   cell.append(payload.substr(0, local));
-  if (local < payload.size()) {
-    // The rest on a chain of overflow pages, numbered from the next one on: each starts with
-    // the number of the page after it (0 on the last).
-    std::string_view rest = payload.substr(local);
-    const std::uint64_t pages = (rest.size() + kUsable - 5) / (kUsable - 4);
-    char first[4];
-    put_big_endian(first, next_page_);
-    cell.append(first, 4);
-    std::string page;
-    for (std::uint64_t i = 0; i < pages; ++i) {
-      page.assign(kUsable, '\0');
-      const std::uint32_t next = i + 1 < pages ? next_page_ + 1 : 0;
-      put_big_endian(page.data(), next);
-      const std::size_t part = std::min<std::size_t>(rest.size(), kUsable - 4);
-      std::memcpy(page.data() + 4, rest.data(), part);
-      rest.remove_prefix(part);
-      write_page(page);
-    }
+  char first[4];
+  put_big_endian(first, next_page_);
+  cell.append(first, 4);
+  std::string_view rest = payload.substr(local);
+  const std::uint64_t pages = (rest.size() + kUsable - 5) / (kUsable - 4);
+  std::string page;
+  for (std::uint64_t i = 0; i < pages; ++i) {
+    page.assign(kUsable, '\0');
+    put_big_endian(page.data(), i + 1 < pages ? next_page_ + 1 : std::uint32_t{0});
+    const std::size_t part = std::min<std::size_t>(rest.size(), kUsable - 4);
+    std::memcpy(page.data() + 4, rest.data(), part);
+    rest.remove_prefix(part);
+    write_page(page);
   }
   // Page header (8), a pointer per cell (2 each), the cells.
   if (8 + 2 * (cell_sizes_.size() + 1) + cells_.size() + cell.size() > kUsable) flush_leaf();
