@@ -23,6 +23,6 @@ fi
 [ -x .venv/bin/python ] || python3 -m venv .venv
 .venv/bin/python -m pip install -q --upgrade pip
 bash scripts/wheel.sh
-wheel=$(ls dist/tarvo-*.whl)
+wheel=$(ls dist/tarvo_ph-*.whl)
 echo "== installing $wheel"
 .venv/bin/python -m pip install -q --force-reinstall "${wheel}[test]"

@@ -14,5 +14,5 @@ rm -rf dist build/wheelhouse
 echo "== building the wheel"
 "$python" -m pip wheel -q --no-deps -w build/wheelhouse .
 echo "== repairing it for manylinux"
-auditwheel repair -w dist build/wheelhouse/tarvo-*.whl
-auditwheel show dist/tarvo-*.whl
+auditwheel repair -w dist build/wheelhouse/tarvo_ph-*.whl
+auditwheel show dist/tarvo_ph-*.whl

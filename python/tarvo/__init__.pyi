@@ -13,6 +13,7 @@ class Dummy:
     def save(self, data: list[Any], filename: str, fmt: str) -> None:
         """Write rows to `filename` + ".json" or ".csv" (chosen by `fmt`)."""
 
+from tarvo._checks import DefinitionError as DefinitionError
 from tarvo._database import DatabaseError as DatabaseError
 from tarvo._database import TableExistsError as TableExistsError
 from tarvo._column import Column as Column

@@ -19,6 +19,18 @@ def shown(text: str) -> str:
     return f"{text[:SHOWN_CHARACTERS]!r}… ({len(text):,} characters)"
 
 
+class DefinitionError(ValueError):
+    """A data set's definition is refused; `argument` names the part at fault: "columns",
+    "seed", "as_of", "profile" or "unique"."""
+
+    def __init__(self, argument: str, message: str) -> None:
+        super().__init__(message)
+        self.argument = argument
+
+    def __reduce__(self) -> tuple[object, ...]:
+        return (type(self), (self.argument, str(self)))
+
+
 def whole_number(value: object, what: str) -> int:
     """`value` as an int, through __index__; a bool or a float is a TypeError naming `what`."""
     # bool is an int to Python, but Dataset(seed=True) or rows(True) is surely a mistake.

@@ -5,6 +5,8 @@ import re
 import urllib.parse
 from dataclasses import dataclass, field
 
+from tarvo._checks import shown
+
 IF_EXISTS = ("fail", "replace", "append")
 SCHEMES = {"postgresql": "postgresql", "postgres": "postgresql", "sqlite": "sqlite"}
 _URL = re.compile(r"^[A-Za-z][A-Za-z0-9+.-]*://")
@@ -20,7 +22,7 @@ class TableExistsError(DatabaseError):
     """The table is there already and if_exists is "fail"."""
 
     def __init__(self, table: str) -> None:
-        super().__init__(f"table {table!r} already exists")
+        super().__init__(f"table {shown(table)} already exists")
         self.table = table
 
 
@@ -148,15 +150,25 @@ def check_table(table: object) -> str:
     if not isinstance(table, str):
         raise TypeError(f"table must be str, not {type(table).__name__}")
     if not table or "\0" in table:
-        raise ValueError(f"table must be a non-empty name without NUL, not {table!r}")
+        raise ValueError(f"table must be a non-empty name without NUL, not {shown(table)}")
     return table
 
 
-def check_column_names(columns: list[str]) -> None:
-    """Column names a database can hold as given: a NUL would end the name early."""
-    for name in columns:
-        if "\0" in name:
-            raise ValueError(f"column {name!r}: a database column name must not hold NUL")
+_MAX_NAME_BYTES = {"postgresql": 63}  # PostgreSQL cuts longer names short, silently
+
+
+def check_name(dialect: str, name: str, what: str) -> None:
+    """A table or column name (`what`) that the database keeps as given, or ValueError."""
+    if "\0" in name:
+        # A NUL would end the name early.
+        raise ValueError(f"{what} {shown(name)}: a database name must not hold NUL")
+    try:
+        size = len(name.encode())
+    except UnicodeEncodeError:  # a command line's undecodable bytes, as surrogates
+        raise ValueError(f"{what} {shown(name)}: not valid UTF-8") from None
+    limit = _MAX_NAME_BYTES.get(dialect)
+    if limit is not None and size > limit:
+        raise ValueError(f"{what} {shown(name)}: PostgreSQL names are at most {limit} bytes")
 
 
 def check_if_exists(if_exists: object) -> str:

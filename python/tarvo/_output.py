@@ -15,7 +15,7 @@ from collections.abc import Callable, Iterator
 from typing import BinaryIO, Union, cast
 
 FORMATS = ("csv", "json", "jsonl", "parquet")
-_SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
+SUFFIXES = {".csv": "csv", ".json": "json", ".jsonl": "jsonl", ".ndjson": "jsonl",
              ".parquet": "parquet"}
 
 # A path, or a binary file object: anything with a write() that takes bytes.
@@ -45,11 +45,14 @@ class Output:
         self._stream: BinaryIO | None = None
         self._temporary: str | None = None
         self._target = path
+        self._failed_directory: str | None = None
 
     def open(self) -> BinaryIO:
         try:
             self._open()
         except OSError as exc:
+            if exc.filename is not None and exc.filename == self._failed_directory:
+                raise
             raise _named(exc, self.path) from None
         assert self._stream is not None
         return self._stream
@@ -80,7 +83,14 @@ class Output:
         directory, name = os.path.split(self._target)
         temporary = os.path.join(directory, _temporary_name(directory, name))
         # 0o666 less the umask, as for a new file; an existing file's mode and owner carry over.
-        fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
+        try:
+            fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
+        except OSError as exc:
+            if exc.errno not in (errno.EACCES, errno.EPERM, errno.EROFS):
+                raise
+            # The file itself may be writable: it is the directory that takes no new file.
+            self._failed_directory = os.path.dirname(self.path) or "."
+            raise OSError(exc.errno, exc.strerror, self._failed_directory) from None
         self._temporary = temporary
         self._stream = os.fdopen(fd, "wb")
         if existing is not None:
@@ -182,10 +192,10 @@ def choose_format(target: object, fmt: str | None) -> str:
     name = os.fspath(cast("str | os.PathLike[str]", target)) if is_path(target) \
         else getattr(target, "name", None)
     suffix = os.path.splitext(name)[1].lower() if isinstance(name, str) else ""
-    if suffix not in _SUFFIXES:
+    if suffix not in SUFFIXES:
         raise ValueError(f"cannot tell the format from {name!r}: pass format= "
                          f"({', '.join(FORMATS)})")
-    return _SUFFIXES[suffix]
+    return SUFFIXES[suffix]
 
 
 @contextlib.contextmanager

@@ -12,7 +12,7 @@ from tarvo._source import RowSource
 if TYPE_CHECKING:
     import os
 
-INSTALL_HINT = "parquet output needs pyarrow: pip install 'tarvo[arrow]'"
+INSTALL_HINT = "parquet output needs pyarrow: pip install pyarrow"
 
 
 def _pyarrow() -> tuple[ModuleType, ModuleType]:

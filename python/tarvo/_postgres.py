@@ -1,20 +1,20 @@
 """python/tarvo/_postgres.py: a Dataset's rows into a PostgreSQL table by binary COPY, in one transaction."""
 from __future__ import annotations
 
+import contextlib
 import importlib
-from collections.abc import Callable
+import logging
+from collections.abc import Callable, Iterator
 from types import ModuleType
 from typing import Any
 
+from tarvo._checks import shown
 from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
 from tarvo._source import RowSource
+from tarvo._sql_types import sql_types
 
-INSTALL_HINT = "postgresql output needs psycopg: pip install 'tarvo[postgresql]'"
-# The engine sends each value in the binary form of exactly these types.
-SQL_TYPES = {"int64": "bigint", "int32": "integer", "float64": "double precision",
-             "text": "text", "date": "date", "address": "jsonb"}
+INSTALL_HINT = "postgresql output needs psycopg: pip install 'psycopg[binary]'"
 CONNECT_TIMEOUT_SECONDS = 10
-_MAX_NAME_BYTES = 63  # PostgreSQL cuts longer names short, silently
 _LOCK_CLASS = 0x7461  # the first key of tarvo's advisory locks ("ta")
 
 
@@ -31,10 +31,8 @@ def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: i
                     progress: Callable[[int], object] | None) -> None:
     psycopg = _psycopg()
     columns = list(dataset.columns)
-    for name in [table, *columns]:
-        if len(name.encode()) > _MAX_NAME_BYTES:
-            raise ValueError(f"PostgreSQL names are at most {_MAX_NAME_BYTES} bytes: {name!r}")
-    types = [SQL_TYPES[t] for t in dataset.column_types()]
+    # The engine sends each value in the binary form of exactly these types.
+    types = sql_types(dataset, "postgresql")
     params: dict[str, Any] = {"connect_timeout": CONNECT_TIMEOUT_SECONDS,
                               "application_name": "tarvo", **target.params,
                               "client_encoding": "utf8"}
@@ -48,12 +46,38 @@ def load_postgresql(dataset: RowSource, target: DatabaseUrl, table: str, rows: i
             sql = psycopg.sql
             copy = sql.SQL("COPY {} ({}) FROM STDIN (FORMAT binary)").format(
                 sql.Identifier(table), sql.SQL(", ").join(map(sql.Identifier, columns)))
-            with connection.cursor() as cursor, cursor.copy(copy) as stream:
+            with _quiet_copy_end(connection), connection.cursor() as cursor, \
+                    cursor.copy(copy) as stream:
                 dataset.stream_bytes(stream.write, "pgcopy", rows, start=start,
                                      threads=threads, progress=progress)
     except psycopg.Error as exc:
         # Leaving the transaction's block rolled it back: the table is as it was.
         raise target.error(exc) from None
+
+
+class _CopyEndFilter(logging.Filter):
+    """Drops psycopg's warning about a second failure while it ends a COPY that already failed
+    (a connection that died mid-load): the first failure is reported, in one line."""
+
+    def __init__(self, connection: Any) -> None:
+        super().__init__()
+        self._connection = connection
+
+    def filter(self, record: logging.LogRecord) -> bool:
+        args = record.args if isinstance(record.args, tuple) else ()
+        return not (record.msg == "error ignored terminating %r: %s" and args
+                    and getattr(args[0], "connection", None) is self._connection)
+
+
+@contextlib.contextmanager
+def _quiet_copy_end(connection: Any) -> Iterator[None]:
+    logger = logging.getLogger("psycopg")
+    quiet = _CopyEndFilter(connection)
+    logger.addFilter(quiet)
+    try:
+        yield
+    finally:
+        logger.removeFilter(quiet)
 
 
 def _prepare(psycopg: ModuleType, connection: Any, table: str, columns: list[str],
@@ -104,8 +128,9 @@ def _check_types(table: str, columns: list[str], types: list[str],
     # varchar reads text's binary form (and checks its length).
     for column, sql_type in zip(columns, types):
         if column not in found:
-            raise DatabaseError(f"table {table!r} has no column {column!r}")
+            raise DatabaseError(f"table {shown(table)} has no column {shown(column)}")
         if found[column] != sql_type and not (
                 sql_type == "text" and found[column].startswith("character varying")):
-            raise DatabaseError(f"table {table!r}: column {column!r} is {found[column]}, "
+            raise DatabaseError(f"table {shown(table)}: column {shown(column)} is "
+                                f"{found[column]}, "
                                 f"not {sql_type}")

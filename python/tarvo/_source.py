@@ -24,3 +24,6 @@ class RowSource(Protocol):
     def stream_bytes(self, write: Callable[[bytes], object], format: str, rows: int, *,
                      start: int = 0, threads: int | None = None,
                      progress: Progress | None = None) -> None: ...
+
+    def write_sqlite(self, fd: int, table: str, create_sql: str, rows: int, *, start: int = 0,
+                     threads: int | None = None, progress: Progress | None = None) -> None: ...

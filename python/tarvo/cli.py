@@ -6,17 +6,19 @@ import contextlib
 import datetime
 import io
 import os
+import re
 import signal
 import stat
 import sys
 from typing import Any, NoReturn, Sequence
 
-from tarvo import DatabaseError, Dataset, TableExistsError, __version__, _database
-from tarvo._checks import MAX_ROWS, MAX_THREADS
+from tarvo import (DatabaseError, Dataset, DefinitionError, TableExistsError, __version__,
+                   _database)
+from tarvo._checks import MAX_ROWS, MAX_THREADS, shown
 from tarvo._database import IF_EXISTS
 from tarvo._dataset import PROFILES
 from tarvo._kinds import kinds_table
-from tarvo._output import FORMATS, descriptor_of
+from tarvo._output import FORMATS, SUFFIXES, descriptor_of
 from tarvo._progress import Progress
 
 PROG = "tarvo"
@@ -28,6 +30,11 @@ DEFAULT_COLUMNS = ("first_name", "last_name", "gender", "birthdate", "age", "ema
 EXIT_FAILURE = 1
 EXIT_USAGE = 2
 EXIT_INTERRUPTED = 130
+
+
+# The option that gives each part of a data set's definition.
+_OPTIONS = {"columns": "--column", "seed": "--seed", "as_of": "--as-of", "profile": "--profile",
+            "unique": "--unique"}
 
 
 class UsageError(Exception):
@@ -61,14 +68,21 @@ def _row_count(text: str) -> int:
 
 
 def _seed(text: str) -> int:
+    # Decimal digits are decimal, leading zeros and all (010 is ten); 0x, 0o and 0b prefixes
+    # are read as Python reads them.
     try:
+        if re.fullmatch(r"\s*[+-]?\d+\s*", text):
+            return int(text, 10)
         return int(text, 0)
     except ValueError:
         raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
 
 
 def _date(text: str) -> datetime.date:
+    # fromisoformat alone takes 20260101 and 2026-W01-1 from Python 3.11 on.
     try:
+        if not re.fullmatch(r"\d{4}-\d{2}-\d{2}", text):
+            raise ValueError
         return datetime.date.fromisoformat(text)
     except ValueError:
         raise argparse.ArgumentTypeError(f"not a date YYYY-MM-DD: {text!r}") from None
@@ -151,7 +165,7 @@ class Job:
         self.columns: dict[str, str] = {}
         for name, kind in pairs:
             if name in self.columns:
-                raise UsageError(f"argument --column: column {name!r} is given twice")
+                raise UsageError(f"argument --column: column {shown(name)} is given twice")
             self.columns[name] = kind
         self.rows: int = args.rows
         self.start: int = args.start
@@ -175,12 +189,21 @@ class Job:
         try:
             self.dataset = Dataset(self.columns, seed=args.seed, as_of=args.as_of,
                                    profile=args.profile, unique=args.unique)
+        except DefinitionError as exc:
+            raise UsageError(f"argument {_OPTIONS[exc.argument]}: {exc}") from None
+        try:
             # No rows, but the range is checked: a unique column too small fails here, before
             # an existing file is touched.
             self.dataset.rows(0, start=self.start + self.rows)
-        except (TypeError, ValueError) as exc:
-            option = "--unique" if "unique" in str(exc) else "--column"
-            raise UsageError(f"argument {option}: {exc}") from None
+        except ValueError as exc:
+            raise UsageError(f"argument --unique: {exc}") from None
+        if self.database is not None:
+            for option, names in (("--table", [self.table]), ("--column", list(self.columns))):
+                for name in names:
+                    try:
+                        _database.check_name(self.database.dialect, name, option[2:])
+                    except ValueError as exc:
+                        raise UsageError(f"argument {option}: {exc}") from None
 
     @staticmethod
     def _database(args: argparse.Namespace) -> _database.DatabaseUrl:
@@ -208,15 +231,24 @@ class Job:
             raise UsageError("argument --output: empty file name")
         if descriptor_of(output) is not None:  # /dev/fd/N of process substitution, /dev/stderr
             return fmt or "csv", output
-        suffix = next((f for f in FORMATS if output.lower().endswith("." + f)), None)
+        if not os.path.basename(output):
+            raise UsageError(f"argument --output: {shown(output)} names a directory: give the "
+                             f"file's name")
+        if _is_special_file(output):  # a device or FIFO the user names is taken as it is
+            return fmt or "csv", output
+        extension = os.path.splitext(output)[1]
+        suffix = SUFFIXES.get(extension.lower())
         if fmt is None:
+            if extension and suffix is None:
+                # out.xlsx is surely not meant to become out.xlsx.csv.
+                raise UsageError(f"argument --output: cannot tell the format from "
+                                 f"{shown(extension)}: pass --format ({', '.join(FORMATS)})")
             fmt = suffix or "csv"
         elif suffix is not None and suffix != fmt:
-            raise UsageError(f"argument --output: {output!r} ends in .{suffix} "
+            raise UsageError(f"argument --output: {output!r} ends in {extension} "
                              f"but --format is {fmt}")
-        # The format's suffix is added, as save always did; a name that has it is not doubled,
-        # and a device or FIFO the user names is taken as it is.
-        if suffix == fmt or _is_special_file(output):
+        # The format's suffix is added, as save always did; a name that has it is not doubled.
+        if suffix == fmt:
             return fmt, output
         return fmt, f"{output}.{fmt}"
 

@@ -12,7 +12,8 @@ from tarvo._schema import Schema
 if TYPE_CHECKING:  # dask is an optional extra: only a type checker needs it here
     import dask.dataframe as dd
 
-INSTALL_HINT = "tarvo.dask needs dask and pyarrow: pip install 'tarvo[dask]'"
+INSTALL_HINT = ("tarvo.dask needs dask and pyarrow: pip install 'dask[dataframe]' distributed "
+                "pyarrow")
 DEFAULT_PARTITION_ROWS = 1_000_000
 
 

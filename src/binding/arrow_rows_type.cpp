@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "arrow_capsule.hpp"
 #include "lib_errors.hpp"
 
 namespace tarvo::py {
@@ -29,39 +30,12 @@ const Source& source_of(PyObject* self) {
   return *reinterpret_cast<ArrowRowsObject*>(self)->source;
 }
 
-constexpr char kStreamName[] = "arrow_array_stream";
-constexpr char kSchemaName[] = "arrow_schema";
-
-// A capsule owns the struct's memory; the struct owns its contents until a consumer moves them
-// out (nulling release). Whatever is still unconsumed is released with the capsule.
-template <typename Struct>
-void drop(Struct* exported) noexcept {
-  if (exported->release != nullptr) exported->release(exported);
-  delete exported;
-}
-
-template <typename Struct, const char* Name>
-void capsule_destructor(PyObject* capsule) noexcept {
-  // Tested first, as a failed PyCapsule_GetPointer would set an error inside a destructor.
-  if (!PyCapsule_IsValid(capsule, Name)) return;  // renamed by a consumer that took it over
-  drop(static_cast<Struct*>(PyCapsule_GetPointer(capsule, Name)));
-}
-
-template <typename Struct, const char* Name, typename Fill>
-PyObject* new_capsule(Fill&& fill) {
-  std::unique_ptr<Struct, void (*)(Struct*)> exported(new Struct{}, drop<Struct>);
-  fill(exported.get());
-  Ref capsule = Ref::checked(PyCapsule_New(exported.get(), Name, capsule_destructor<Struct, Name>));
-  exported.release();
-  return capsule.release();
-}
-
 PyObject* arrow_c_schema(PyObject* self, PyObject*) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
     const Source& source = source_of(self);
-    return new_capsule<ArrowSchema, kSchemaName>([&](ArrowSchema* out) {
-      arrow::export_record_schema(*source.plan, source.range.batch_rows, out);
-    });
+    return new_capsule<ArrowSchema, kSchemaCapsule>([&](ArrowSchema* out) {
+             arrow::export_record_schema(*source.plan, source.range.batch_rows, out);
+           }).release();
   });
 }
 
@@ -76,9 +50,9 @@ PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexc
       throw ErrorAlreadySet{};
     }
     const Source& source = source_of(self);
-    return new_capsule<ArrowArrayStream, kStreamName>([&](ArrowArrayStream* out) {
-      arrow::export_record_stream(source.plan, source.range, out);
-    });
+    return new_capsule<ArrowArrayStream, kStreamCapsule>([&](ArrowArrayStream* out) {
+             arrow::export_record_stream(source.plan, source.range, out);
+           }).release();
   });
 }
 

@@ -3,7 +3,9 @@
 // Both modules live in one shared object so the compiled-in data is stored once in the wheel;
 // the tarvo package loads this one from _tarvo's file under the name tarvo._engine, and the
 // interpreter then calls PyInit__engine below.
+#include "arrow_json.hpp"
 #include "arrow_rows_type.hpp"
+#include "engine_sqlite.hpp"
 #include "engine_type.hpp"
 #include "engine/plan.hpp"
 #include "kinds/registry.hpp"
@@ -84,6 +86,13 @@ PyMethodDef module_methods[] = {
      "column_options()\n--\n\nWhat may follow a kind after ';': (name, value, description)."},
     {"value_types", value_types, METH_NOARGS,
      "value_types()\n--\n\nEvery value type: (name, in_rows, typed, arrow, postgres, sqlite)."},
+    {"struct_to_json", struct_to_json, METH_O,
+     "struct_to_json(array)\n--\n\nA struct array of texts as the (schema, array) capsules of "
+     "its rows' JSON text."},
+    {"write_sqlite", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(write_sqlite)),
+     METH_VARARGS | METH_KEYWORDS,
+     "write_sqlite(engine, fd, table, create_sql, start, count, threads, chunk_rows, progress)"
+     "\n--\n\nA new SQLite file of one table, built natively."},
     {nullptr, nullptr, 0, nullptr},
 };
 

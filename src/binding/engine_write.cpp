@@ -1,10 +1,9 @@
 // src/binding/engine_write.cpp: Engine.write: rows drawn by worker threads, written as bytes in row order.
-#include <unistd.h>
-
 #include <cerrno>
 #include <string>
 #include <string_view>
 
+#include "byte_output.hpp"
 #include "engine/chunk_pipeline.hpp"
 #include "engine_type.hpp"
 #include "lib_args.hpp"
@@ -25,66 +24,15 @@ ByteFormat read_format(PyObject* text) {
   throw ErrorAlreadySet{};
 }
 
-// OSError(errno, strerror) of the right subclass, as open() and write() in Python raise it.
-[[noreturn]] void throw_errno(int err) {
-  errno = err;
-  PyErr_SetFromErrno(PyExc_OSError);
-  throw ErrorAlreadySet{};
+// A descriptor number (the engine's own file, written without the interpreter lock) or a
+// callable given bytes (a caller's file object, through a writer that takes each piece whole).
+ByteOutput read_target(PyObject* target) {
+  constexpr auto errors = ByteOutput::Errors::Python;
+  if (!PyLong_Check(target)) return ByteOutput::to_callable(target, errors);
+  const long fd = PyLong_AsLong(target);
+  if (fd < 0 && PyErr_Occurred()) throw ErrorAlreadySet{};
+  return ByteOutput::to_descriptor(static_cast<int>(fd), errors);
 }
-
-// Where the bytes go: a file descriptor written without the interpreter lock, or a Python
-// callable (a binary file's write) given bytes with it.
-class Output {
- public:
-  explicit Output(PyObject* target) {
-    if (PyLong_Check(target)) {
-      fd_ = static_cast<int>(PyLong_AsLong(target));
-      if (fd_ < 0 && PyErr_Occurred()) throw ErrorAlreadySet{};
-    } else {
-      write_ = Ref::borrow(target);
-    }
-  }
-
-  bool writes_natively() const { return fd_ >= 0; }
-
-  // Called without the interpreter lock; returns 0 or the errno of the failed write (EINTR
-  // included: the caller runs the signal handlers and calls again with what is left).
-  int write_natively(std::string_view& bytes) const {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0) return errno;
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-  }
-
-  // With the interpreter lock.
-  void write(std::string_view bytes, bool lock_released_for_writing) {
-    if (bytes.empty()) return;
-    if (!writes_natively()) {
-      Ref chunk = Ref::checked(
-          PyBytes_FromStringAndSize(bytes.data(), static_cast<Py_ssize_t>(bytes.size())));
-      Ref ignored = Ref::checked(PyObject_CallFunctionObjArgs(write_.get(), chunk.get(), nullptr));
-      return;
-    }
-    for (;;) {
-      int err;
-      if (lock_released_for_writing) {
-        ReleasedGil released;
-        err = write_natively(bytes);
-      } else {
-        err = write_natively(bytes);
-      }
-      if (err == 0) return;
-      if (err != EINTR) throw_errno(err);
-      check(PyErr_CheckSignals());
-    }
-  }
-
- private:
-  int fd_ = -1;
-  Ref write_;
-};
 
 }  // namespace
 
@@ -97,7 +45,7 @@ PyObject* engine_write(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
         bind<7>("Engine.write()",
                 {"target", "format", "start", "count", "threads", "chunk_rows", "progress"}, args,
                 kwargs);
-    Output output(target);
+    ByteOutput output = read_target(target);
     const ByteFormat format = read_format(format_arg);
     const std::uint64_t start = to_u64(start_arg);
     const std::uint64_t count = to_u64(count_arg);
@@ -126,7 +74,8 @@ PyObject* engine_write(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
         // Written here, while the lock is already free, when the target is a descriptor.
         if (output.writes_natively()) err = output.write_natively(rest);
       }
-      if (err != 0 && err != EINTR) throw_errno(err);
+      // An interruption, or a write that took nothing, goes on below with what is left.
+      if (err > 0 && err != EINTR) output.raise_errno(err);
       if (err == EINTR) check(PyErr_CheckSignals());
       output.write(rest, true);
       done += std::min(chunk_rows, count - done);

@@ -24,10 +24,11 @@ PyObject* panic_type() noexcept {
   return type;
 }
 
-void raise_panic(const char* message) noexcept {
+void raise_panic(std::string_view message) noexcept {
   PyObject* type = panic_type();
   if (type == nullptr) return;  // the creation failure is the pending error
-  Ref text = Ref::steal(PyUnicode_FromString(message));
+  Ref text = Ref::steal(PyUnicode_DecodeUTF8(message.data(),
+                                             static_cast<Py_ssize_t>(message.size()), "replace"));
   if (!text) return;
   Ref args = Ref::steal(PyTuple_Pack(1, text.get()));
   if (args) PyErr_SetObject(type, args.get());
@@ -41,9 +42,13 @@ void set_error_from_current_exception() noexcept {
       PyErr_SetString(PyExc_SystemError, "_tarvo: a failure was reported without an exception");
     }
   } catch (const SpecError& e) {
-    PyErr_SetString(PyExc_ValueError, e.what());
+    // From the whole length: a message is never cut at a NUL in the text it quotes.
+    const std::string& message = e.message();
+    Ref text = Ref::steal(PyUnicode_DecodeUTF8(
+        message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+    if (text) PyErr_SetObject(PyExc_ValueError, text.get());
   } catch (const Panic& e) {
-    raise_panic(e.what());
+    raise_panic(e.message());
   } catch (const std::bad_alloc&) {
     PyErr_NoMemory();
   } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "lib_handle.hpp"
 
@@ -12,7 +13,7 @@ namespace tarvo::py {
 PyObject* panic_type() noexcept;
 
 // Raises PanicException(message), creating the class on first use.
-void raise_panic(const char* message) noexcept;
+void raise_panic(std::string_view message) noexcept;
 
 // Sets the Python exception for a C++ exception caught at an entry point. Must be called from
 // inside a catch block.

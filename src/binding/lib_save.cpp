@@ -1,12 +1,12 @@
 // src/binding/lib_save.cpp: Dummy.save: a list of rows to a JSON file (through the json module) or a CSV file.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "byte_output.hpp"
+#include "kinds/lenient_parse.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 #include "lib_methods.hpp"
@@ -16,12 +16,6 @@ namespace tarvo::py {
 namespace {
 
 enum class Format { Json, Csv };
-
-bool is_white_space(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
-}
 
 // The format name is matched loosely ("JSON", " json\n", "ndjson", "text/csv"), after the
 // same trimming and full Unicode lower-casing as Python's str.strip().lower() would give.
@@ -42,87 +36,13 @@ Format select_format(PyObject* fmt) {
   throw ErrorAlreadySet{};
 }
 
-// An interrupted open or write is retried, but only after Python's signal handlers have run:
-// a path that blocks (a FIFO with no reader) must still give way to Ctrl-C.
-void run_signal_handlers() { check(PyErr_CheckSignals()); }
-
-// An open file descriptor, closed on every path out of the call.
-class File {
- public:
-  explicit File(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
-      throw_os_error_text("file name contains a NUL character");
-    }
-    for (;;) {
-      fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-      if (fd_ >= 0) break;
-      if (errno != EINTR) throw_os_error(errno);
-      run_signal_handlers();
-    }
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  ~File() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  void write_all(std::string_view bytes) { write_fd(fd_, bytes); }
-
-  static void write_fd(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-      if (n < 0) {
-        if (errno != EINTR) throw_os_error(errno);
-        run_signal_handlers();
-        continue;
-      }
-      if (n == 0) throw_os_error_text("failed to write whole buffer");
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-  }
-
- private:
-  int fd_ = -1;
-};
-
-// CSV output goes through a bounded buffer: memory stays constant however many rows there
-// are, and a million rows do not cost a million system calls.
-class BufferedWriter {
- public:
-  explicit BufferedWriter(File& file) : file_(file) { buffer_.reserve(kCapacity); }
-  ~BufferedWriter() {
-    // On an error path, keep the lines already produced: what was written stays written.
-    if (!buffer_.empty()) {
-      PyObject *type, *value, *traceback;
-      PyErr_Fetch(&type, &value, &traceback);
-      try {
-        file_.write_all(buffer_);
-      } catch (...) {
-      }
-      PyErr_Clear();
-      PyErr_Restore(type, value, traceback);
-    }
-  }
-  std::string& line() { return buffer_; }
-  void end_line() {
-    buffer_.push_back('\n');
-    if (buffer_.size() >= kCapacity) flush();
-  }
-  void flush() {
-    file_.write_all(buffer_);
-    buffer_.clear();
-  }
-
- private:
-  static constexpr std::size_t kCapacity = 1 << 16;
-  File& file_;
-  std::string buffer_;
-};
+// Dummy.save's failures read as they always have: "{description} (os error N)".
+constexpr auto kSaveErrors = ByteOutput::Errors::Save;
 
 void print_completion(const std::string& path) {
   std::string line = "Successfully saved to " + path + "\n";
   try {
-    File::write_fd(STDOUT_FILENO, line);
+    ByteOutput::to_descriptor(STDOUT_FILENO, kSaveErrors).write(line);
   } catch (const ErrorAlreadySet&) {
     // The file is complete; a closed or full standard output must not turn that into a failure.
     PyErr_Clear();
@@ -194,8 +114,7 @@ void save_json(PyObject* data, const std::string& path) {
   Ref text = Ref::checked(PyObject_CallFunctionObjArgs(dumps.get(), data, nullptr));
   const std::string indented = indent_json(str_to_utf8(text.get()));
   text = Ref();  // the compact text can be as large as the file: free it before writing
-  File file(path);
-  file.write_all(indented);
+  ByteOutput::open_path(path, kSaveErrors).write(indented);
   print_completion(path);
 }
 
@@ -273,15 +192,9 @@ Ref column_keys(PyObject* data) {
 
 std::string header_line(PyObject* keys) {
   const Py_ssize_t columns = PyList_Size(keys);
-  std::string header;
-  for (Py_ssize_t c = 0; c < columns; ++c) {
-    const std::string_view name = str_to_utf8(PyList_GetItem(keys, c));
-    if (c > 0) header.push_back(',');
-    append_csv_field(header, name);
-  }
-  // A lone empty field is quoted, as csv.writer does; a bare empty line reads back as no field.
-  if (columns == 1 && header.empty()) header = "\"\"";
-  return header;
+  std::vector<std::string_view> names;
+  for (Py_ssize_t c = 0; c < columns; ++c) names.push_back(str_to_utf8(PyList_GetItem(keys, c)));
+  return csv_header_line(names);
 }
 
 void save_csv(PyObject* data, const std::string& path) {
@@ -289,10 +202,10 @@ void save_csv(PyObject* data, const std::string& path) {
   // was, as a failing json.dumps does on the JSON path.
   Ref keys = column_keys(data);
   std::string header = keys ? header_line(keys.get()) : std::string();
-  File file(path);
+  ByteOutput file = ByteOutput::open_path(path, kSaveErrors);
   if (!keys) return;
   const Py_ssize_t columns = PyList_Size(keys.get());
-  BufferedWriter out(file);
+  BufferedLines out(file);
   out.line() = std::move(header);
   out.end_line();
   std::string field;

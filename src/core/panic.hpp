@@ -11,8 +11,13 @@ namespace tarvo {
 // only argument, so the message text is part of the module's interface.
 class Panic : public std::runtime_error {
  public:
-  explicit Panic(const std::string& message) : std::runtime_error(message) {}
-  explicit Panic(const char* message) : std::runtime_error(message) {}
+  explicit Panic(const std::string& message) : std::runtime_error(message), message_(message) {}
+  explicit Panic(const char* message) : Panic(std::string(message)) {}
+  // The whole message, a NUL in it included (what() ends at the first).
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 }  // namespace tarvo

@@ -23,7 +23,7 @@ def postgres():
     """A PostgreSQL server of this test run's own (see postgres_server.py), stopped at the end."""
     import postgres_server
 
-    pytest.importorskip("psycopg", reason="no psycopg (pip install 'tarvo[postgresql]')")
+    pytest.importorskip("psycopg", reason="no psycopg (pip install 'psycopg[binary]')")
     if postgres_server.binaries() is None:
         pytest.skip("no PostgreSQL server binaries (Debian package postgresql)")
     with postgres_server.running_server() as server:

@@ -52,8 +52,9 @@ def read_csv(text):
 def test_package_reexports_the_extension():
     assert tarvo.Dummy is _tarvo.Dummy
     assert tarvo.__version__ == _tarvo.__version__
-    assert set(tarvo.__all__) == {"Column", "DatabaseError", "Dataset", "Dummy", "PanicException",
-                                 "Schema", "Table", "TableExistsError", "__version__"}
+    assert set(tarvo.__all__) == {"Column", "DatabaseError", "Dataset", "DefinitionError", "Dummy",
+                                 "PanicException", "Schema", "Table", "TableExistsError",
+                                 "__version__"}
     assert all(getattr(tarvo, name) is not None for name in tarvo.__all__)
 
 
@@ -106,7 +107,7 @@ def test_json_columns_to_stdout(tmp_path, rows):
         (["-o", "people.json"], "people.json", "json"),
         (["-o", "people", "-f", "json"], "people.json", "json"),
         (["-o", "people.csv", "-f", "CSV"], "people.csv", "csv"),
-        (["-o", "people.txt"], "people.txt.csv", "csv"),
+        (["-o", "people.txt", "-f", "csv"], "people.txt.csv", "csv"),  # unknown suffix: -f
         (["-o", "-", "-f", "json"], None, "json"),
     ],
 )
@@ -170,7 +171,19 @@ def assert_one_error_line(done, status, *fragments):
         (["-c", "who=full_nam"], 'did you mean "full_name"?'),
         (["--seed", "x"], "not a whole number"),
         (["--as-of", "2026-13-01"], "not a date"),
+        (["--as-of", "20260101"], "not a date YYYY-MM-DD"),
+        (["--as-of", "2026-W01-1"], "not a date YYYY-MM-DD"),
         (["--threads", "0"], "must be at least 1"),
+        (["-o", "out.xlsx"], "cannot tell the format from '.xlsx': pass --format"),
+        (["-o", "sub/"], "'sub/' names a directory"),
+        (["-o", "x.ndjson", "-f", "json"], "ends in .ndjson but --format is json"),
+        (["-c", "unique_id=uuidd"], "argument --column: column 'unique_id'"),
+        (["--as-of", "1199-12-31"], "argument --as-of: as_of must be in the years"),
+        (["-c", "n" * 64 + "=age", "-o", "postgresql://u@127.0.0.1:1/d", "--table", "t"],
+         "argument --column: column 'nnn"),
+        (["-o", "postgresql://u@127.0.0.1:1/d", "--table", "t" * 64],
+         "argument --table: table 'ttt"),
+        (["-o", "sqlite:///p.db", "--table", b"\xff"], "argument --table: table '\\udcff'"),
         (["--threads", "99999999999999999999"], "argument --threads: at most 256"),
         (["-f", "parquet", "--threads", "2147483648"], "argument --threads: at most 256"),
         (["-n", "2", "--start", str(MAX_ROWS - 1)], "rows end at 2**63"),
@@ -472,8 +485,11 @@ def test_descriptor_paths_are_written_as_streams(tmp_path):
 @pytest.mark.parametrize("signum", [signal.SIGTERM, signal.SIGHUP])
 def test_termination_removes_the_temporary_file(tmp_path, signum):
     (tmp_path / "old.csv").write_text("precious")
+    # As a terminal or timeout(1) would start it: the signal at its default (nohup ignores it,
+    # and a run that ignores it is right to go on).
     with subprocess.Popen([sys.executable, "-m", "tarvo", "-n", "20000000", "-o", "old.csv"],
-                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE) as run:
+                          cwd=tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          preexec_fn=lambda: signal.signal(signum, signal.SIG_DFL)) as run:
         deadline = time.monotonic() + 60
         while not any(p.name.endswith(".tmp") for p in tmp_path.iterdir()):
             assert time.monotonic() < deadline and run.poll() is None
@@ -483,3 +499,42 @@ def test_termination_removes_the_temporary_file(tmp_path, signum):
     assert run.returncode == 128 + signum
     assert [p.name for p in tmp_path.iterdir()] == ["old.csv"]
     assert (tmp_path / "old.csv").read_text() == "precious"
+
+
+@pytest.mark.parametrize("args, written", [
+    (["-o", "people.ndjson"], "people.ndjson"),
+    (["-o", "people.NDJSON", "-f", "jsonl"], "people.NDJSON"),
+])
+def test_output_suffixes(tmp_path, args, written):
+    done = tarvo_cmd("-n", "2", *args, cwd=tmp_path)
+    assert (done.returncode, [p.name for p in tmp_path.iterdir()]) == (0, [written])
+    if written.lower().endswith(".ndjson"):
+        assert len([json.loads(line) for line in (tmp_path / written).read_text().splitlines()]) == 2
+
+
+def test_a_read_only_directory_is_named_as_the_cause(tmp_path):
+    # Root writes anywhere; without the capability that lets it, it is refused as anyone is.
+    prefix = ["setpriv", "--bounding-set=-dac_override,-dac_read_search", "--"] \
+        if os.geteuid() == 0 else []
+    if prefix and shutil.which("setpriv") is None:
+        pytest.skip("no setpriv to drop root's override of permissions")
+    locked = tmp_path / "locked"
+    locked.mkdir()
+    (locked / "out.csv").write_text("old")
+    (locked / "out.csv").chmod(0o666)  # writable, but it cannot be replaced in a locked directory
+    locked.chmod(0o555)
+    try:
+        done = subprocess.run([*prefix, sys.executable, "-m", "tarvo", "-o", str(locked / "out.csv")],
+                              capture_output=True, text=True, check=False, timeout=120)
+    finally:
+        locked.chmod(0o755)
+    assert (done.returncode, done.stderr) == (1, f"tarvo: error: {locked}: Permission denied\n")
+    assert (locked / "out.csv").read_text() == "old"
+
+
+@pytest.mark.parametrize("text, seed", [("010", 10), ("-007", -7), ("0x10", 16), ("10", 10)])
+def test_seeds_read_as_written(tmp_path, text, seed):
+    args = ("-n", "2", "-c", "a=uuid", "--as-of", "2026-01-01")
+    done = tarvo_cmd(*args, "--seed", text, cwd=tmp_path)
+    assert (done.returncode, done.stdout) == (0, tarvo_cmd(*args, "--seed", str(seed),
+                                                           cwd=tmp_path).stdout)

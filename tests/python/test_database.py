@@ -194,7 +194,7 @@ def test_missing_driver_is_one_line(tmp_path):
     done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
                           cwd=tmp_path, check=False)
     assert (done.returncode, done.stderr) == (
-        1, "tarvo: error: postgresql output needs psycopg: pip install 'tarvo[postgresql]'\n")
+        1, "tarvo: error: postgresql output needs psycopg: pip install 'psycopg[binary]'\n")
 
 
 @pytest.mark.parametrize("args, message", [
@@ -306,6 +306,7 @@ def test_two_loads_creating_one_postgresql_table_take_turns(postgres, if_exists)
             return
         thread.start()  # the first load's table exists, uncommitted: the second must wait
         with pg_connect(postgres) as watcher:
+            watcher.autocommit = True  # a transaction would see one snapshot of the activity
             for _ in range(600):
                 if watcher.execute("SELECT count(*) FROM pg_stat_activity WHERE "
                                    "wait_event_type = 'Lock'").fetchone()[0]:
@@ -323,3 +324,59 @@ def test_two_loads_creating_one_postgresql_table_take_turns(postgres, if_exists)
         assert outcome == ["loaded"] and rows == expected(20_000) + expected(5, start=50_000)
     else:
         assert outcome == ["loaded"] and rows == expected(5, start=50_000)
+
+
+def test_a_connection_that_dies_mid_load_is_told_once(postgres, caplog):
+    def kill_the_connection(done):
+        with pg_connect(postgres) as killer:
+            killer.execute("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                           "application_name = 'tarvo' AND pid <> pg_backend_pid()")
+
+    with pytest.raises(DatabaseError) as caught:
+        DATASET.to_database(postgres.url(), "dies", 100_000, progress=kill_the_connection)
+    assert "\n" not in str(caught.value)
+    assert [r.getMessage() for r in caplog.records if r.name.startswith("psycopg")] == []
+
+
+@pytest.mark.parametrize("adbc", [True, False])
+def test_sqlite_loads_the_same_through_adbc_or_the_standard_library(tmp_path, monkeypatch, adbc):
+    if adbc:
+        pytest.importorskip("adbc_driver_sqlite")
+    else:  # as where the sqlite extra is not installed
+        monkeypatch.setitem(sys.modules, "adbc_driver_sqlite.dbapi", None)
+    path = tmp_path / "people.db"
+    DATASET.to_database(f"sqlite:///{path}", TABLE, 5000, start=3)
+    DATASET.to_database(f"sqlite:///{path}", TABLE, 10, start=9000, if_exists="append")
+    assert sqlite_read(path) == (expected(5000, start=3) + expected(10, start=9000), SQLITE_TYPES)
+    with sqlite3.connect(path) as connection:  # the JSON text json.dumps gives, whichever path
+        (text,) = connection.execute(f'SELECT address FROM "{TABLE.replace(chr(34), 2 * chr(34))}"'
+                                     f" LIMIT 1").fetchone()
+    assert text == json.dumps(DATASET.rows(1, start=3)[0]["address"], ensure_ascii=False)
+
+
+# A text long enough for overflow pages, integers of every stored width, 0 and 1 (stored as
+# constants), and rows enough for a tree of interior pages.
+NATIVE = {**COLUMNS, "long": "choice:short," + "ñ" * 9000, "bit": "int:0:1", "mid": "int:-70000:70000"}
+
+
+@pytest.mark.parametrize("rows", [0, 1, 20_000])
+def test_a_new_sqlite_file_is_built_whole_and_as_sqlite_would_store_it(tmp_path, rows):
+    dataset = tarvo.Dataset(NATIVE, seed=2, as_of=datetime.date(2026, 6, 1))
+    built, loaded = tmp_path / "built.db", tmp_path / "loaded.db"
+    dataset.to_database(f"sqlite:///{built}", TABLE, rows, start=11)
+    loaded.touch()  # an existing (empty) file is loaded by SQL statements instead
+    dataset.to_database(f"sqlite:///{loaded}", TABLE, rows, start=11)
+    def quoted(name):
+        return '"' + name.replace('"', '""') + '"'
+
+    types = ", ".join(f"typeof({quoted(column)})" for column in NATIVE)
+    with sqlite3.connect(built) as one, sqlite3.connect(loaded) as other:
+        assert one.execute("PRAGMA integrity_check").fetchall() == [("ok",)]
+        for query in ("SELECT type, name, tbl_name, sql FROM sqlite_schema",
+                      f"SELECT rowid, *, {types} FROM {quoted(TABLE)} ORDER BY rowid"):
+            assert one.execute(query).fetchall() == other.execute(query).fetchall()
+        stored = one.execute(f"SELECT * FROM {quoted(TABLE)} ORDER BY rowid").fetchall()
+    address = list(NATIVE).index("address")
+    assert stored == [tuple(json.dumps(v, ensure_ascii=False) if i == address else v
+                            for i, v in enumerate(row.values()))
+                      for row in dataset.rows(rows, start=11)]

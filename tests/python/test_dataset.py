@@ -236,3 +236,15 @@ class Repeating(dict):
 def test_a_name_given_twice_is_refused():
     with pytest.raises(ValueError, match="column 'a' is given twice"):
         tarvo.Dataset(Repeating(a="int"))
+
+
+@pytest.mark.parametrize("columns, unique, shown", [
+    ({"a\0b": "bad"}, [], "column 'a\\x00b': unknown kind \"bad\""),
+    ({"a": "x" * 10_000_000}, [], "\u2026 (10,000,000 characters)"),
+    ({"n" * 200: "age"}, ["n" * 200], "column '" + "n" * 80 + "\u2026 (200 characters)'"),
+    ({"a": "uuid"}, ["b\0c"], "there is no column 'b\\x00c'"),
+])
+def test_messages_show_user_text_escaped_and_shortened(columns, unique, shown):
+    with pytest.raises(ValueError) as caught:
+        tarvo.Dataset(columns, unique=unique)
+    assert shown in str(caught.value) and len(str(caught.value)) < 400

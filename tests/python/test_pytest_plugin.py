@@ -1,4 +1,6 @@
 """tests/python/test_pytest_plugin.py: the pytest plugin's seeds, header and failure report."""
+import shlex
+
 import pytest
 
 pytest_plugins = ["pytester"]
@@ -22,7 +24,7 @@ def run(pytester, *args):
 
 def test_failure_report_names_the_seed_and_the_seed_replays(pytester):
     first, rows = run(pytester)
-    assert "tarvo: seeds derived from each test's id" in first.stdout.str()
+    assert "tarvo: seeds derived from each test's module and name" in first.stdout.str()
     seed = int(rows.split()[1])
     first.stdout.fnmatch_lines([f"*tarvo seed {seed}: replay with pytest --tarvo-seed={seed}*"])
     again, same = run(pytester)
@@ -31,3 +33,23 @@ def test_failure_report_names_the_seed_and_the_seed_replays(pytester):
     assert replayed == rows and f"tarvo: seed {seed}" in replay.stdout.str()
     _, other = run(pytester, "--tarvo-seed=1")
     assert other != rows
+
+
+def test_the_seed_does_not_depend_on_where_pytest_runs_and_the_replay_command_is_quoted(
+        pytester):
+    pytester.mkdir("sub").joinpath("test_where.py").write_text(
+        "import pytest\n\n"
+        "@pytest.mark.parametrize('x', [\"it's\"])\n"
+        "def test_param(tarvo_seed, x):\n"
+        "    print('SEED', tarvo_seed)\n"
+        "    assert False\n")
+    seeds, commands = set(), []
+    for rootdir in (pytester.path, pytester.path / "sub"):
+        result = pytester.runpytest_subprocess("-s", f"--rootdir={rootdir}",
+                                               str(pytester.path / "sub" / "test_where.py"))
+        seeds |= {line.split("SEED ")[1] for line in result.outlines if "SEED " in line}
+        commands += [line.split(": replay with ", 1)[1] for line in result.outlines
+                     if ": replay with " in line]
+    assert len(seeds) == 1 and len(commands) == 2
+    for command in commands:  # what a shell makes of the command: the node id, whole
+        assert shlex.split(command)[-1].endswith("test_where.py::test_param[it's]")

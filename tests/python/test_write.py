@@ -98,6 +98,7 @@ def test_a_fifo_is_written_directly_and_kept(tmp_path):
     (lambda p: DATASET.write(p / "out.txt", 1), ValueError),
     (lambda p: DATASET.write(p / "out.csv", 1, format="xml"), ValueError),
     (lambda p: DATASET.write(io.StringIO(), 1, format="csv"), TypeError),
+    (lambda p: DATASET.write(io.StringIO(), 1), TypeError),  # a text stream, whatever its format
     (lambda p: DATASET.write(io.BytesIO(), 1), ValueError),
     (lambda p: DATASET.write(p, 1, format="csv"), IsADirectoryError),
     (lambda p: DATASET.write(p / "missing" / "out.csv", 1), FileNotFoundError),
@@ -212,9 +213,12 @@ def test_one_thread_rule_for_every_entry_point(threads, tmp_path):
 
 def test_a_batch_size_past_the_rows_is_one_batch_of_them():
     pyarrow = pytest.importorskip("pyarrow")
-    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**64 - 1, threads=2))
+    # (rows + batch_rows - 1) // batch_rows once wrapped to no batch at all, with no error.
+    table = pyarrow.table(DATASET.arrow(10, start=3, batch_rows=2**63, threads=2))
     assert table.to_pylist() == [{**r, "born": datetime.date.fromisoformat(r["born"])}
                                  for r in DATASET.rows(10, start=3)]
+    with pytest.raises(ValueError, match="batch_rows must be at most 2"):
+        DATASET.arrow(10, batch_rows=2**64 - 1)
 
 
 def test_a_failure_at_the_last_step_leaves_no_temporary_file(tmp_path):
@@ -242,3 +246,23 @@ def test_a_name_at_the_length_limit_is_written(tmp_path):
     target = tmp_path / ("n" * 251 + ".csv")  # 255 bytes: the temporary name must be shorter
     DATASET.write(target, 3)
     assert [p.name for p in tmp_path.iterdir()] == [target.name]
+
+
+class OnlyWrite:
+    """A file object reduced to write(), which returns nothing."""
+
+    def __init__(self):
+        self.data = bytearray()
+
+    def write(self, piece):
+        self.data += piece
+
+
+@pytest.mark.parametrize("fmt", ["csv", "parquet"])
+def test_an_object_with_only_write_takes_every_format(fmt):
+    if fmt == "parquet":
+        pytest.importorskip("pyarrow")
+    whole, only = io.BytesIO(), OnlyWrite()
+    DATASET.write(whole, 300, format=fmt)
+    DATASET.write(only, 300, format=fmt)
+    assert bytes(only.data) == whole.getvalue()

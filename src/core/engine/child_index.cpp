@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "panic.hpp"
 
@@ -21,8 +22,19 @@ struct BlockCache {
   std::uint64_t last = 0;  // the parent found last in the block: the next row is its or the next's
 };
 
-thread_local std::array<BlockCache, 4> caches;
-thread_local std::size_t next_cache = 0;
+// On the heap, made by a thread's first look-up: the module's thread-local storage stays small
+// enough for the C library's static space, which a block of kilobytes would push every thread of
+// the process out of (each would then allocate the module's storage on its first use of it).
+struct BlockCaches {
+  std::array<BlockCache, 4> caches;
+  std::size_t next = 0;
+};
+thread_local std::unique_ptr<BlockCaches> thread_caches;
+
+BlockCaches& block_caches() {
+  if (!thread_caches) thread_caches = std::make_unique<BlockCaches>();
+  return *thread_caches;
+}
 
 }  // namespace
 
@@ -47,6 +59,8 @@ std::uint32_t ChildIndex::count_at(const PhiloxKey& parent_key, std::uint64_t st
 
 ChildIndex::Place ChildIndex::locate(std::uint64_t child) const {
   if (child >= children_) throw Panic("a child row past the children of its relation");
+  BlockCaches& mine = block_caches();
+  auto& caches = mine.caches;
   // Rows come mostly in order: the parent of the row before, or the next one.
   for (BlockCache& cache : caches) {
     if (cache.index != this) continue;
@@ -66,7 +80,7 @@ ChildIndex::Place ChildIndex::locate(std::uint64_t child) const {
     if (candidate.index == this && candidate.block == block) cache = &candidate;
   }
   if (cache == nullptr) {
-    cache = &caches[next_cache++ % caches.size()];
+    cache = &caches[mine.next++ % caches.size()];
     cache->index = this;
     cache->block = block;
     const std::uint64_t first = block * kBlock;

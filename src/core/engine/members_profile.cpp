@@ -1,6 +1,8 @@
 // src/core/engine/members_profile.cpp: a member's place and person from its household's family.
 #include "engine/members_profile.hpp"
 
+#include <memory>
+
 #include "census/household.hpp"
 #include "engine/drawer.hpp"
 #include "engine/plan.hpp"
@@ -66,11 +68,15 @@ class MembersProfile final : public Profile {
   const census::Family& family_of(std::uint64_t household, std::uint32_t size,
                                   const Address& place) const {
     const Plan& parent = households_->parent();
-    thread_local struct {
+    // On the heap, as child_index.cpp explains: the module's thread-local storage stays small.
+    struct Last {
       PhiloxKey key{};
       std::uint64_t household = ~std::uint64_t{0};
       census::Family family;
-    } last;
+    };
+    thread_local std::unique_ptr<Last> kept;
+    if (!kept) kept = std::make_unique<Last>();
+    Last& last = *kept;
     if (last.key != parent.key || last.household != household) {
       CounterRng rng(parent.key, household, census::kFamilyStream);
       census::draw_family(rng, place, size, last.family);

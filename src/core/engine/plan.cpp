@@ -9,6 +9,7 @@
 #include "engine/members_profile.hpp"
 #include "kinds/fields.hpp"
 #include "kinds/strict_parse.hpp"
+#include "shown_text.hpp"
 #include "unique/capacity.hpp"
 
 namespace tarvo {
@@ -53,7 +54,7 @@ ColumnText split_column_text(std::string_view text) {
 
 [[noreturn]] void fail_column(std::string_view name, std::string_view reason) {
   std::string message = "column '";
-  message.append(name).append("': ").append(reason);
+  message.append(shown_text(name)).append("': ").append(reason);
   throw SpecError(message);
 }
 
@@ -168,8 +169,8 @@ class Resolver final : public ColumnLookup {
           resolve_strict(kinds_[i], *plan_.profile, plan_.as_of, this, column.stream);
     } catch (const SpecError& e) {
       // A nested column's error already names its column.
-      if (std::string_view(e.what()).starts_with("column '")) throw;
-      fail_column(column.name, e.what());
+      if (e.message().starts_with("column '")) throw;
+      fail_column(column.name, e.message());
     }
     path_.pop_back();
     state_[i] = State::Done;
@@ -276,7 +277,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     auto found = std::find_if(plan.columns.begin(), plan.columns.end(),
                               [&](const PlannedColumn& column) { return column.name == name; });
     if (found == plan.columns.end()) {
-      throw SpecError("unique: there is no column '" + name + "'");
+      throw SpecError("unique: there is no column '" + shown_text(name) + "'");
     }
     if (found->unique) continue;
     const PhiloxBlock keys = philox4x64_10({found->stream, 0, 0x756E69717565u, 0}, plan.key);

@@ -1,16 +1,12 @@
 // src/core/kinds/fields.cpp: parameter fields and the messages that quote a kind's text.
 #include "kinds/fields.hpp"
 
+#include "shown_text.hpp"
+
 namespace tarvo {
 
-std::string quoted(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('"');
-  out.append(text);
-  out.push_back('"');
-  return out;
-}
+// User text escaped and shortened as every message shows it.
+std::string quoted(std::string_view text) { return '"' + shown_text(text) + '"'; }
 
 void fail(const KindArgs& args, std::string_view reason) {
   std::string message = quoted(args.text);

@@ -20,6 +20,9 @@ std::shared_ptr<const Drawer> resolve_lenient(std::string_view text);
 // Null cells that draw nothing: what Dummy gives a kind it does not know.
 std::shared_ptr<const Drawer> unknown_kind_drawer();
 
+// Whether `c` is Unicode White_Space, the characters str.strip() removes.
+bool is_white_space(char32_t c);
+
 // Leading and trailing Unicode White_Space removed from UTF-8 text.
 std::string_view trim_white_space(std::string_view text);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace tarvo {
 
@@ -9,7 +10,13 @@ namespace tarvo {
 // raises it as ValueError with what() as the message, which names what is at fault.
 class SpecError : public std::invalid_argument {
  public:
-  using std::invalid_argument::invalid_argument;
+  explicit SpecError(const std::string& message)
+      : std::invalid_argument(message), message_(message) {}
+  // The whole message, a NUL in it included (what() ends at the first).
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 }  // namespace tarvo

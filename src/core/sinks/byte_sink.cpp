@@ -9,6 +9,7 @@ std::unique_ptr<ByteSink> make_json_sink(const Plan& plan, bool indented, bool f
 std::unique_ptr<ByteSink> make_pg_copy_sink(const Plan& plan);
 std::string pg_copy_header();
 std::string pg_copy_trailer();
+std::unique_ptr<ByteSink> make_sqlite_sink();
 
 std::unique_ptr<ByteSink> make_byte_sink(ByteFormat format, const Plan& plan, bool first) {
   switch (format) {
@@ -16,6 +17,7 @@ std::unique_ptr<ByteSink> make_byte_sink(ByteFormat format, const Plan& plan, bo
     case ByteFormat::Json: return make_json_sink(plan, true, first);
     case ByteFormat::Jsonl: return make_json_sink(plan, false, first);
     case ByteFormat::PgCopy: return make_pg_copy_sink(plan);
+    case ByteFormat::SqliteRecords: return make_sqlite_sink();
   }
   return nullptr;
 }
@@ -26,6 +28,7 @@ std::string byte_prologue(ByteFormat format, const Plan& plan, std::uint64_t row
     case ByteFormat::Json: return rows == 0 ? "[]" : "[\n";
     case ByteFormat::Jsonl: return "";
     case ByteFormat::PgCopy: return pg_copy_header();  // even for no rows: COPY expects it
+    case ByteFormat::SqliteRecords: return "";         // the file's pages frame the records
   }
   return "";
 }

@@ -15,6 +15,7 @@ enum class ByteFormat : std::uint8_t {
   Json,   // json.dumps(rows, indent=4), byte for byte
   Jsonl,  // one compact object per line, UTF-8 as is
   PgCopy, // PostgreSQL's binary COPY format; the table's columns must have the types of the kinds
+  SqliteRecords,  // SQLite records, each "[varint size][record]", for sqlite::FileBuilder
 };
 
 // One chunk's rows as bytes. Chunks are concatenated in row order between prologue() and

@@ -1,4 +1,6 @@
 // src/core/sinks/csv_sink.cpp: rows as CSV lines, each value as Python's str() spells it.
+#include <vector>
+
 #include "sinks/byte_sink.hpp"
 #include "sinks/text_forms.hpp"
 
@@ -66,14 +68,9 @@ std::unique_ptr<ByteSink> make_csv_sink(const Plan& plan) {
 }
 
 std::string csv_header(const Plan& plan) {
-  std::string header;
-  for (std::size_t i = 0; i < plan.columns.size(); ++i) {
-    if (i > 0) header.push_back(',');
-    append_csv_field(header, plan.columns[i].name);
-  }
-  if (plan.columns.size() == 1 && header.empty()) header = "\"\"";
-  header.push_back('\n');
-  return header;
+  std::vector<std::string_view> names;
+  for (const PlannedColumn& column : plan.columns) names.push_back(column.name);
+  return csv_header_line(names) + '\n';
 }
 
 }  // namespace tarvo

@@ -128,6 +128,18 @@ void append_python_repr(std::string& out, std::string_view text) {
 void append_json_string(std::string& out, std::string_view text, bool ensure_ascii) {
   out.push_back('"');
   for (std::size_t i = 0; i < text.size();) {
+    // A run that needs no escape goes in whole.
+    std::size_t run = i;
+    while (run < text.size()) {
+      const auto b = static_cast<unsigned char>(text[run]);
+      if (b < 0x20 || b == '"' || b == '\\' || (ensure_ascii && b >= 0x7F)) break;
+      ++run;
+    }
+    if (run > i) {
+      out.append(text.substr(i, run - i));
+      i = run;
+      continue;
+    }
     const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
@@ -217,6 +229,16 @@ void append_csv_field(std::string& out, std::string_view text) {
     out.push_back(c);
   }
   out.push_back('"');
+}
+
+std::string csv_header_line(std::span<const std::string_view> names) {
+  std::string header;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) header.push_back(',');
+    append_csv_field(header, names[i]);
+  }
+  if (names.size() == 1 && header.empty()) header = "\"\"";
+  return header;
 }
 
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,9 @@ void append_address_json(std::string& out, const Address* address);
 // A CSV field as RFC 4180 readers expect, quoted only when it holds a comma, a double quote,
 // CR or LF (inner quotes doubled).
 void append_csv_field(std::string& out, std::string_view text);
+
+// The header line naming `names` (without its line break): one field each. A lone empty name is
+// quoted, as csv.writer does; a bare empty line would read back as no field.
+std::string csv_header_line(std::span<const std::string_view> names);
 
 }  // namespace tarvo

@@ -94,7 +94,7 @@ std::shared_ptr<const Drawer> strict_ref(const KindArgs& args) {
   try {
     relation = args.columns->relation(name, table, pick);
   } catch (const SpecError& e) {
-    fail(args, e.what());
+    fail(args, e.message());
   }
   const PlannedColumn* column = relation->parent().column(column_name);
   if (column == nullptr) {
@@ -115,7 +115,7 @@ std::shared_ptr<const Drawer> strict_position(const KindArgs& args) {
   try {
     relation = args.columns->relation({}, {}, std::nullopt);
   } catch (const SpecError& e) {
-    fail(args, e.what());
+    fail(args, e.message());
   }
   if (relation->pick() != Pick::Children) {
     fail(args, "position counts the children of a one to many parent (a table's parent)");
