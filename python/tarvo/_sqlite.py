@@ -7,9 +7,9 @@ import json
 import os
 import secrets
 import sqlite3
-from collections.abc import Callable
+from collections.abc import Callable, Iterator
 from types import ModuleType
-from typing import Any
+from typing import Any, Optional
 
 import tarvo._engine as _engine
 from tarvo._database import DatabaseUrl, TableExistsError
@@ -18,8 +18,7 @@ from tarvo._sql_types import sql_types
 
 # Rows per executemany: the dicts of one batch are made, converted and dropped together.
 BATCH_ROWS = 16384
-# The five parts of an address, in the order of its JSON object (and of Dataset.rows' dicts).
-_ADDRESS_PARTS = ("barangay", "city", "province", "region", "zip_code")
+Progress = Optional[Callable[[int], object]]
 
 
 def quoted(name: str) -> str:
@@ -33,7 +32,26 @@ def create_sql(table: str, columns: list[str], types: list[str]) -> str:
 
 
 def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, *, start: int,
-                if_exists: str, threads: int, progress: Callable[[int], object] | None) -> None:
+                if_exists: str, threads: int, progress: Progress) -> None:
+    def fill(path: str, fresh: bool) -> None:
+        if fresh:
+            try:
+                # A new file is built natively: worker threads spell the rows as SQLite records
+                # and the pages are laid out as SQLite lays them out, with no SQL run at all.
+                _build(dataset, path, table, rows, start=start, threads=threads,
+                       progress=progress)
+                return
+            except ValueError:  # a definition too long for the file's first page
+                _remove(path)
+        _load(dataset, target, path, table, rows, start=start, if_exists=if_exists, fresh=fresh,
+              progress=progress)
+
+    into_file(target, fill)
+
+
+def into_file(target: DatabaseUrl, fill: Callable[[str, bool], None]) -> None:
+    """Runs fill(path, fresh) on the target's file, or, when there is none yet, on a new file
+    (fresh) that takes the target's name only once it is complete."""
     path = target.path
     while not os.path.exists(path):
         # A new file is made under a temporary name beside it and linked into place only when
@@ -44,14 +62,7 @@ def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, 
                                  f".tarvo-load-{secrets.token_hex(6)}.tmp")
         try:
             try:
-                # A new file is built natively: worker threads spell the rows as SQLite records
-                # and the pages are laid out as SQLite lays them out, with no SQL run at all.
-                _build(dataset, temporary, table, rows, start=start, threads=threads,
-                       progress=progress)
-            except ValueError:  # a definition too long for the file's first page
-                _remove(temporary)
-                _load(dataset, target, temporary, table, rows, start=start,
-                      if_exists=if_exists, fresh=True, progress=progress)
+                fill(temporary, True)
             except OSError as exc:
                 raise target.error(exc) from None
             try:
@@ -65,12 +76,11 @@ def load_sqlite(dataset: RowSource, target: DatabaseUrl, table: str, rows: int, 
                 raise target.error(exc) from None
         finally:
             _remove(temporary)
-    _load(dataset, target, path, table, rows, start=start, if_exists=if_exists, fresh=False,
-          progress=progress)
+    fill(path, False)
 
 
 def _build(dataset: RowSource, path: str, table: str, rows: int, *, start: int, threads: int,
-           progress: Callable[[int], object] | None) -> None:
+           progress: Progress) -> None:
     columns = list(dataset.columns)
     fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC, 0o666)
     try:
@@ -81,43 +91,69 @@ def _build(dataset: RowSource, path: str, table: str, rows: int, *, start: int, 
 
 
 def _load(dataset: RowSource, target: DatabaseUrl, path: str, table: str, rows: int, *,
-          start: int, if_exists: str, fresh: bool,
-          progress: Callable[[int], object] | None) -> None:
+          start: int, if_exists: str, fresh: bool, progress: Progress) -> None:
     columns = list(dataset.columns)
     types = sql_types(dataset, "sqlite")
+    with session(target, path, fresh=fresh) as cursor:
+        _prepare(cursor, table, columns, types, if_exists)
+        cursor.insert(dataset, table, rows, start=start, progress=progress)
+
+
+class Cursor:
+    """A cursor of ADBC's SQLite driver or of sqlite3, and the fastest way each has to insert a
+    data set's rows."""
+
+    def __init__(self, cursor: Any, pyarrow: ModuleType | None) -> None:
+        self._cursor = cursor
+        self._pyarrow = pyarrow
+
+    def execute(self, sql: str, parameters: tuple[Any, ...] = ()) -> list[tuple[Any, ...]]:
+        self._cursor.execute(sql, parameters)
+        return list(self._cursor.fetchall()) if self._cursor.description else []
+
+    def insert(self, dataset: RowSource, table: str, rows: int, *, start: int,
+               progress: Progress) -> None:
+        if self._pyarrow is not None:
+            _insert_arrow(self._pyarrow, self._cursor, dataset, table, rows, start=start,
+                          progress=progress)
+        else:
+            _insert_rows(self._cursor, dataset, table, rows, start=start, progress=progress)
+
+
+@contextlib.contextmanager
+def session(target: DatabaseUrl, path: str, *, fresh: bool,
+            pragmas: tuple[str, ...] = ()) -> Iterator[Cursor]:
+    """A cursor inside one transaction (BEGIN IMMEDIATE) on the file at `path`, committed when
+    the block ends and rolled back if it raises; the driver's errors become DatabaseError."""
     drivers = _adbc()
-    if drivers is not None:
-        _load_adbc(drivers, dataset, target, path, table, columns, types, rows, start=start,
-                   if_exists=if_exists, fresh=fresh, progress=progress)
-        return
+    errors: type[Exception] = drivers[0].Error if drivers is not None else sqlite3.Error
     try:
-        # Autocommit mode, so that the one transaction below is spelled out, DDL included.
-        connection = sqlite3.connect(path, isolation_level=None)
-    except sqlite3.Error as exc:
+        # Autocommit mode, so that the one transaction is spelled out, DDL included.
+        connection = (drivers[0].connect(path, autocommit=True) if drivers is not None
+                      else sqlite3.connect(path, isolation_level=None))
+    except errors as exc:
         raise target.error(exc) from None
-    loaded = False
+    committed = False
+    cursor = Cursor(connection.cursor(), drivers[1] if drivers is not None else None)
     try:
         if fresh:
-            _unjournaled(connection.cursor())
-        connection.execute("BEGIN IMMEDIATE")
-        _prepare(connection.cursor(), table, columns, types, if_exists)
-        insert = (f"INSERT INTO {quoted(table)} ({', '.join(map(quoted, columns))}) "
-                  f"VALUES ({', '.join('?' * len(columns))})")
-        as_json = [i for i, t in enumerate(types) if t == "JSON"]
-        for done in range(0, rows, BATCH_ROWS):
-            batch = dataset.rows(min(BATCH_ROWS, rows - done), start=start + done)
-            connection.executemany(insert, _tuples(batch, as_json))
-            if progress is not None:
-                progress(done + len(batch))
-        connection.execute("COMMIT")
-        loaded = True
-    except sqlite3.Error as exc:
+            # For a file no one else sees until it is complete and synced (see into_file): a
+            # rollback journal could only restore a file that is thrown away on failure, and a
+            # sync per transaction is one sync of the whole file, done before it is linked.
+            pragmas = ("journal_mode = OFF", "synchronous = OFF", *pragmas)
+        for pragma in pragmas:  # outside the transaction, where SQLite heeds them
+            cursor.execute(f"PRAGMA {pragma}")
+        cursor.execute("BEGIN IMMEDIATE")
+        yield cursor
+        cursor.execute("COMMIT")
+        committed = True
+    except errors as exc:
         raise target.error(exc) from None
     finally:
-        if not loaded and connection.in_transaction:
-            with contextlib.suppress(sqlite3.Error):
-                connection.execute("ROLLBACK")
-        connection.close()
+        if not committed:
+            with contextlib.suppress(Exception):
+                cursor.execute("ROLLBACK")
+        connection.close()  # without the COMMIT, the transaction is rolled back
 
 
 def _adbc() -> tuple[ModuleType, ModuleType] | None:
@@ -129,46 +165,35 @@ def _adbc() -> tuple[ModuleType, ModuleType] | None:
         return None
 
 
-def _load_adbc(drivers: tuple[ModuleType, ModuleType], dataset: RowSource, target: DatabaseUrl,
-               path: str, table: str, columns: list[str], types: list[str], rows: int, *,
-               start: int, if_exists: str, fresh: bool,
-               progress: Callable[[int], object] | None) -> None:
+def _insert_rows(cursor: Any, dataset: RowSource, table: str, rows: int, *, start: int,
+                 progress: Progress) -> None:
+    columns = list(dataset.columns)
+    insert = (f"INSERT INTO {quoted(table)} ({', '.join(map(quoted, columns))}) "
+              f"VALUES ({', '.join('?' * len(columns))})")
+    convert = [(i, _AS_STORED[t]) for i, t in enumerate(dataset.column_types())
+               if t in _AS_STORED]
+    for done in range(0, rows, BATCH_ROWS):
+        batch = dataset.rows(min(BATCH_ROWS, rows - done), start=start + done)
+        cursor.executemany(insert, _tuples(batch, convert))
+        if progress is not None:
+            progress(done + len(batch))
+
+
+def _insert_arrow(pyarrow: ModuleType, cursor: Any, dataset: RowSource, table: str, rows: int,
+                  *, start: int, progress: Progress) -> None:
     # The rows go from the engine's Arrow batches to SQLite's statements in C, with no Python
-    # object per row; an address is made into JSON text natively, a column at a time.
-    dbapi, pyarrow = drivers
-    try:
-        connection = dbapi.connect(path, autocommit=True)
-    except dbapi.Error as exc:
-        raise target.error(exc) from None
-    try:
-        with contextlib.closing(connection.cursor()) as cursor:
-            if fresh:
-                _unjournaled(cursor)
-            cursor.execute("BEGIN IMMEDIATE")
-            _prepare(cursor, table, columns, types, if_exists)
-            done = 0
-            for batch in pyarrow.RecordBatchReader.from_stream(dataset.arrow(rows, start=start)):
-                arrays = [_address_json(pyarrow, array) if t == "JSON" else array
-                          for array, t in zip(batch.columns, types)]
-                cursor.adbc_ingest(table, pyarrow.RecordBatch.from_arrays(arrays, names=columns),
-                                   mode="append")
-                done += batch.num_rows
-                if progress is not None:
-                    progress(done)
-            cursor.execute("COMMIT")
-    except dbapi.Error as exc:
-        raise target.error(exc) from None
-    finally:
-        connection.close()  # without the COMMIT, the transaction is rolled back
-
-
-def _unjournaled(cursor: Any) -> None:
-    # For a file no one else sees until it is complete and synced (see load_sqlite): a rollback
-    # journal could only restore a file that is thrown away on failure, and a sync per
-    # transaction is one sync of the whole file, done before it is linked into place.
-    for pragma in ("journal_mode = OFF", "synchronous = OFF"):
-        cursor.execute(f"PRAGMA {pragma}")
-        cursor.fetchall()
+    # object per row; the values SQLite has no type for become text a column at a time.
+    columns = list(dataset.columns)
+    convert = [_ARROW_AS_STORED.get(t) for t in dataset.column_types()]
+    done = 0
+    for batch in pyarrow.RecordBatchReader.from_stream(dataset.arrow(rows, start=start)):
+        arrays = [array if to is None else to(pyarrow, array)
+                  for array, to in zip(batch.columns, convert)]
+        cursor.adbc_ingest(table, pyarrow.RecordBatch.from_arrays(arrays, names=columns),
+                           mode="append")
+        done += batch.num_rows
+        if progress is not None:
+            progress(done)
 
 
 class _Capsules:
@@ -185,35 +210,60 @@ def _address_json(pyarrow: ModuleType, array: Any) -> Any:
     """Address structs as the JSON text json.dumps(..., ensure_ascii=False) gives each."""
     try:
         return pyarrow.array(_Capsules(_engine.struct_to_json(array)))
-    except ValueError:  # not what the engine makes (nulls, other types): value by value
-        return pyarrow.array([json.dumps(v, ensure_ascii=False) for v in array.to_pylist()],
-                             pyarrow.string())
+    except ValueError:  # not what the engine makes (other types): value by value
+        return pyarrow.array([None if v is None else json.dumps(v, ensure_ascii=False)
+                              for v in array.to_pylist()], pyarrow.string())
 
 
-def _prepare(cursor: Any, table: str, columns: list[str], types: list[str],
+def _timestamp_text(pyarrow: ModuleType, array: Any) -> Any:
+    compute = importlib.import_module("pyarrow.compute")
+    seconds = compute.cast(array, pyarrow.timestamp("s", tz=array.type.tz))
+    return compute.binary_join_element_wise(
+        compute.strftime(seconds, format="%Y-%m-%dT%H:%M:%S"), array.type.tz, "")
+
+
+# What SQLite keeps for the engine's value types that it has no storage class for: the text
+# Dataset.rows gives (money exactly, as text; an address as JSON), from the row dicts of the
+# sqlite3 path and from the Arrow arrays of ADBC's.
+_AS_STORED: dict[str, Callable[[Any], Any]] = {
+    "money": lambda v: None if v is None else str(v),
+    "address": lambda v: None if v is None else json.dumps(v, ensure_ascii=False),
+}
+_ARROW_AS_STORED: dict[str, Callable[[ModuleType, Any], Any]] = {
+    "money": lambda pa, a: a.cast(pa.string()),
+    "timestamp": _timestamp_text,
+    "time": lambda pa, a: a.cast(pa.time32("s")).cast(pa.string()),
+    "address": _address_json,
+}
+
+
+def _prepare(cursor: Cursor, table: str, columns: list[str], types: list[str],
              if_exists: str) -> None:
-    """Checks, drops or creates the table through a DB-API cursor (sqlite3's or ADBC's)."""
-    # SQLite matches names without regard to ASCII case, as NOCASE compares.
-    cursor.execute("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE "
-                   "AND type IN ('table', 'view')", (table,))
-    exists = cursor.fetchone() is not None
-    if exists and if_exists == "fail":
-        raise TableExistsError(table)
-    if exists and if_exists == "append":
-        return
-    if exists:
+    """Checks, drops or creates the table."""
+    if table_exists(cursor, table):
+        if if_exists == "fail":
+            raise TableExistsError(table)
+        if if_exists == "append":
+            return
         cursor.execute(f"DROP TABLE {quoted(table)}")
     cursor.execute(create_sql(table, columns, types))
 
 
-def _tuples(batch: list[dict[str, Any]], as_json: list[int]) -> list[tuple[Any, ...]]:
-    if not as_json:
+def table_exists(cursor: Cursor, table: str) -> bool:
+    # SQLite matches names without regard to ASCII case, as NOCASE compares.
+    return bool(cursor.execute("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE "
+                               "AND type IN ('table', 'view')", (table,)))
+
+
+def _tuples(batch: list[dict[str, Any]],
+            convert: list[tuple[int, Callable[[Any], Any]]]) -> list[tuple[Any, ...]]:
+    if not convert:
         return [tuple(row.values()) for row in batch]
     result = []
     for row in batch:
         values = list(row.values())
-        for i in as_json:
-            values[i] = json.dumps(values[i], ensure_ascii=False)
+        for i, to in convert:
+            values[i] = to(values[i])
         result.append(tuple(values))
     return result
 

@@ -1,6 +1,7 @@
 """tests/python/test_database.py: Dataset.to_database and --output URL against a real PostgreSQL server and SQLite."""
 import contextlib
 import datetime
+import decimal
 import itertools
 import json
 import sqlite3
@@ -356,11 +357,21 @@ def test_sqlite_loads_the_same_through_adbc_or_the_standard_library(tmp_path, mo
 
 # A text long enough for overflow pages, integers of every stored width, 0 and 1 (stored as
 # constants), and rows enough for a tree of interior pages.
-NATIVE = {**COLUMNS, "long": "choice:short," + "ñ" * 9000, "bit": "int:0:1", "mid": "int:-70000:70000"}
+# Values SQLite has no type for (money, times, booleans, an address) and nulls, which both
+# loading paths, by ADBC and by sqlite3, must store as the native builder does.
+NATIVE = {**COLUMNS, "long": "choice:short," + "ñ" * 9000, "bit": "int:0:1", "mid": "int:-70000:70000",
+          "paid": "money:0:99999;nulls=0.2", "ok": "bool", "at": "datetime:-1y:0d;nulls=0.2",
+          "tm": "time", "on": "date:-1y:0d", "home": "address;nulls=0.2"}
 
 
+@pytest.mark.parametrize("adbc", [True, False])
 @pytest.mark.parametrize("rows", [0, 1, 20_000])
-def test_a_new_sqlite_file_is_built_whole_and_as_sqlite_would_store_it(tmp_path, rows):
+def test_a_new_sqlite_file_is_built_whole_and_as_sqlite_would_store_it(tmp_path, monkeypatch,
+                                                                       rows, adbc):
+    if adbc:
+        pytest.importorskip("adbc_driver_sqlite")
+    else:
+        monkeypatch.setitem(sys.modules, "adbc_driver_sqlite.dbapi", None)
     dataset = tarvo.Dataset(NATIVE, seed=2, as_of=datetime.date(2026, 6, 1))
     built, loaded = tmp_path / "built.db", tmp_path / "loaded.db"
     dataset.to_database(f"sqlite:///{built}", TABLE, rows, start=11)
@@ -376,7 +387,8 @@ def test_a_new_sqlite_file_is_built_whole_and_as_sqlite_would_store_it(tmp_path,
                       f"SELECT rowid, *, {types} FROM {quoted(TABLE)} ORDER BY rowid"):
             assert one.execute(query).fetchall() == other.execute(query).fetchall()
         stored = one.execute(f"SELECT * FROM {quoted(TABLE)} ORDER BY rowid").fetchall()
-    address = list(NATIVE).index("address")
-    assert stored == [tuple(json.dumps(v, ensure_ascii=False) if i == address else v
+    as_json = {list(NATIVE).index("address"), list(NATIVE).index("home")}
+    assert stored == [tuple(json.dumps(v, ensure_ascii=False) if i in as_json and v is not None
+                            else str(v) if isinstance(v, decimal.Decimal) else v
                             for i, v in enumerate(row.values()))
                       for row in dataset.rows(rows, start=11)]

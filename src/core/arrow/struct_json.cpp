@@ -73,7 +73,15 @@ ArrayParts struct_to_json(const ArrowSchema& schema, const ArrowArray& array,
       schema.n_children != array.n_children) {
     throw std::invalid_argument("not a struct array");
   }
-  if (array.null_count != 0) throw std::invalid_argument("the struct has nulls");
+  // A null struct (a column with nulls=P) stays null; its children's values are not read. A
+  // null_count of -1 means "not counted", as the C data interface allows.
+  const auto* validity = array.null_count != 0 && array.n_buffers > 0
+                             ? static_cast<const std::uint8_t*>(array.buffers[0])
+                             : nullptr;
+  const auto valid = [&](std::int64_t row) {
+    const std::int64_t i = array.offset + row;
+    return validity == nullptr || ((validity[i >> 3] >> (i & 7)) & 1) != 0;
+  };
   std::vector<TextColumn> columns;
   for (std::int64_t c = 0; c < array.n_children; ++c) {
     columns.emplace_back(*schema.children[c], *array.children[c], array.offset);
@@ -95,7 +103,17 @@ ArrayParts struct_to_json(const ArrowSchema& schema, const ArrowArray& array,
   text.reserve(expected + expected / 16);
   std::vector<std::int64_t> ends;
   ends.reserve(static_cast<std::size_t>(array.length));
+  std::int64_t nulls = 0;
+  OwnedBuffer bitmap = allocate_buffer(static_cast<std::size_t>(array.length + 7) / 8);
+  auto* bits = static_cast<std::uint8_t*>(bitmap.get());
+  std::memset(bits, 0, static_cast<std::size_t>(array.length + 7) / 8);
   for (std::int64_t row = 0; row < array.length; ++row) {
+    if (!valid(row)) {
+      ++nulls;
+      ends.push_back(static_cast<std::int64_t>(text.size()));
+      continue;
+    }
+    bits[row >> 3] = static_cast<std::uint8_t>(bits[row >> 3] | (1u << (row & 7)));
     if (columns.empty()) text.push_back('{');
     for (std::size_t c = 0; c < columns.size(); ++c) {
       text.append(keys[c]);
@@ -107,13 +125,20 @@ ArrayParts struct_to_json(const ArrowSchema& schema, const ArrowArray& array,
   const bool large = text.size() > 0x7FFFFFFFu;
   ArrayParts parts;
   parts.length = array.length;
-  parts.buffers.emplace_back(nullptr);  // no validity bitmap: no nulls
+  parts.null_count = nulls;
+  if (nulls == 0) {
+    parts.buffers.emplace_back(nullptr);  // no validity bitmap: no nulls
+  } else {
+    parts.buffers.push_back(std::move(bitmap));
+  }
   parts.buffers.push_back(large ? offsets_buffer<std::int64_t>(ends)
                                 : offsets_buffer<std::int32_t>(ends));
   OwnedBuffer data = allocate_buffer(text.size());
   std::memcpy(data.get(), text.data(), text.size());
   parts.buffers.push_back(std::move(data));
-  out_schema = SchemaParts{large ? "U" : "u", schema.name == nullptr ? "" : schema.name, 0, {}};
+  constexpr std::int64_t kNullable = 2;  // ARROW_FLAG_NULLABLE
+  out_schema = SchemaParts{large ? "U" : "u", schema.name == nullptr ? "" : schema.name,
+                           nulls == 0 ? 0 : kNullable, {}};
   return parts;
 }
 
