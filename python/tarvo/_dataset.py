@@ -14,7 +14,7 @@ from tarvo._column import Column, ColumnDefinition, column_text, split_options
 from tarvo._checks import (MAX_ROWS, DefinitionError, at_least_one, check_progress, check_range,
                            shown, thread_count, whole_number)
 from tarvo._output import Target
-from tarvo._progress import Progress
+from tarvo._progress import reporter
 
 SEED_BITS = 128
 # Rows per chunk a worker draws at once: a few MB of text, so a pipeline of a few chunks per
@@ -183,6 +183,12 @@ class Dataset:
         result: list[dict[str, Any]] = self._engine.rows(start, n, overlap)
         return result
 
+    def nullable(self) -> tuple[bool, ...]:
+        """Whether each column, in order, may hold a null (it has nulls=P, or reads a column
+        that has)."""
+        nullable: tuple[bool, ...] = self._engine.nullable()
+        return nullable
+
     def column_types(self) -> tuple[str, ...]:
         """What each column holds, in order: "int64", "int32", "float64", "text", "date" or
         "address"; the types a typed output (a database table, Parquet) gives the columns."""
@@ -289,22 +295,9 @@ class Dataset:
                 load_postgresql(self, target, table, rows, start=start,
                                 if_exists=checked_if_exists, threads=threads, progress=report)
 
-    @contextlib.contextmanager
     def _progress(self, progress: ProgressOption,
-                  rows: int) -> Iterator[Callable[[int], object] | None]:
-        if progress is None or progress is False:
-            yield None
-            return
-        if progress is not True:
-            check_progress(progress)
-            yield progress
-            return
-        bar = Progress(rows, sys.stderr, enabled=sys.stderr is not None,
-                       label=f"seed {self._seed}")
-        try:
-            yield bar.update
-        finally:
-            bar.close()
+                  rows: int) -> contextlib.AbstractContextManager[Callable[[int], object] | None]:
+        return reporter(progress, rows, f"seed {self._seed}")
 
     def arrow(self, rows: int, *, start: int = 0, batch_rows: int | None = None,
               threads: int | None = None) -> _engine.ArrowRows:

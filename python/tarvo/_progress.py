@@ -1,8 +1,13 @@
 """python/tarvo/_progress.py: a progress bar on standard error for long generation jobs."""
 from __future__ import annotations
 
+import contextlib
+import sys
 import time
-from typing import Callable, TextIO
+from collections.abc import Iterator
+from typing import Callable, Optional, TextIO, Union
+
+from tarvo._checks import check_progress
 
 
 class Progress:
@@ -71,3 +76,22 @@ def _duration(seconds: float) -> str:
         return f"{minutes}m{secs:02d}s"
     hours, minutes = divmod(minutes, 60)
     return f"{hours}h{minutes:02d}m"
+
+
+@contextlib.contextmanager
+def reporter(progress: Union[bool, Callable[[int], object], None], rows: int,
+             label: str) -> Iterator[Optional[Callable[[int], object]]]:
+    """What a job of `rows` rows calls with the rows done: nothing (None or False), the
+    caller's callable, or, for True, the update of a bar on standard error labelled `label`."""
+    if progress is None or progress is False:
+        yield None
+        return
+    if progress is not True:
+        check_progress(progress)
+        yield progress
+        return
+    bar = Progress(rows, sys.stderr, enabled=sys.stderr is not None, label=label)
+    try:
+        yield bar.update
+    finally:
+        bar.close()

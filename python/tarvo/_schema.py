@@ -368,12 +368,13 @@ def _schema(tables: dict[str, Table], seed: int, as_of: datetime.date | None,
     return Schema(tables, seed=seed, as_of=as_of, profile=profile)
 
 
-def key_column(table: Table, dataset: Dataset) -> str | None:
-    """The table's primary key: its row-number column, else its first unique column."""
+def key_column_of(table: Table, never_null: set[str]) -> str | None:
+    """The table's primary key: its row-number column, else its first unique column, of those
+    that are never null."""
     for name, text in table.columns.items():
-        if split_options(text)[0].split(":")[0] == "row":
+        if name in never_null and split_options(text)[0].split(":")[0] == "row":
             return name
-    return table.unique[0] if table.unique else None
+    return next((name for name in table.unique if name in never_null), None)
 
 
 def reference_of(text: str) -> tuple[str, str, bool] | None:
