@@ -129,6 +129,22 @@ def read_dataset(path: str | os.PathLike[str]) -> Dataset:
     return build_dataset(data, place, None)
 
 
+def read_definition(path: str | os.PathLike[str]) -> tuple[Any, int | None]:
+    """What `tarvo generate` runs: (the Schema, None) of a file with [tables.NAME], else (the
+    Dataset, the rows the file asks for or None)."""
+    from tarvo._checks import MAX_ROWS
+
+    data, place = load_toml(path)
+    if "tables" in data:
+        return read_schema(path), None
+    dataset = read_dataset(path)
+    rows = data.get("rows")
+    if rows is not None and (isinstance(rows, bool) or not isinstance(rows, int)
+                             or not 0 <= rows <= MAX_ROWS):
+        raise place.error(f"rows must be a whole number from 0 to 2**63, not {rows!r}", "rows")
+    return dataset, rows
+
+
 def build_dataset(data: dict[str, Any], place: _Place, table: str | None) -> Dataset:
     """A Dataset from the settings and columns of a file's table (the top level when None)."""
     from tarvo._dataset import Dataset

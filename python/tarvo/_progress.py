@@ -95,3 +95,11 @@ def reporter(progress: Union[bool, Callable[[int], object], None], rows: int,
         yield bar.update
     finally:
         bar.close()
+
+
+def offset(report: Optional[Callable[[int], object]],
+           done_before: int) -> Optional[Callable[[int], object]]:
+    """`report` for a job that follows others of `done_before` rows under one bar."""
+    if report is None:
+        return None
+    return lambda done: report(done_before + done)

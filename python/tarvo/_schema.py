@@ -304,17 +304,22 @@ class Schema:
     def write(self, folder: str | os.PathLike[str], *, format: str = "csv",
               threads: int | None = None, progress: Any = None) -> dict[str, str]:
         """Writes every table into `folder` (made if missing), one file per table named for it
-        (orders.csv); returns the paths."""
+        (orders.csv); returns the paths. `progress` counts the rows of all the tables."""
         from tarvo._output import FORMATS
+        from tarvo._progress import offset, reporter
         if format not in FORMATS:
             raise ValueError(f"format must be one of {', '.join(FORMATS)}, not {shown(format)}")
         os.makedirs(folder, exist_ok=True)
         paths: dict[str, str] = {}
-        for name in self._order:
-            path = os.path.join(os.fspath(folder), f"{name}.{format}")
-            self[name].write(path, self._row_counts[name], format=format,  # type: ignore[arg-type]
-                             threads=threads, progress=progress)
-            paths[name] = path
+        done = 0
+        with reporter(progress, sum(self._row_counts.values()), f"seed {self._seed}") as report:
+            for name in self._order:
+                path = os.path.join(os.fspath(folder), f"{name}.{format}")
+                self[name].write(path, self._row_counts[name],
+                                 format=format,  # type: ignore[arg-type]
+                                 threads=threads, progress=offset(report, done))
+                done += self._row_counts[name]
+                paths[name] = path
         return paths
 
     def to_database(self, url: str, *, if_exists: str = "fail", threads: int | None = None,

@@ -5,8 +5,13 @@ from collections.abc import Callable
 from dataclasses import dataclass
 from typing import Any, Optional
 
-from tarvo import _database
+from tarvo import _database, _postgres, _sqlite
+from tarvo._checks import thread_count
+from tarvo._database import TableExistsError
+from tarvo._progress import offset, reporter
+from tarvo._schema import key_column_of, reference_of
 from tarvo._sql_types import sql_types
+from tarvo._sqlite import quoted
 
 Report = Optional[Callable[[int], object]]
 
@@ -31,7 +36,6 @@ def table_loads(schema: Any, dialect: str) -> list[TableLoad]:
     the first unique column, that is never null; every other unique column is UNIQUE; a
     reference to a column that is one of those becomes a FOREIGN KEY; a column that is never
     null is NOT NULL."""
-    from tarvo._schema import key_column_of, reference_of
     loads: list[TableLoad] = []
     keys: dict[str, set[str]] = {}
     for name in schema.order:
@@ -55,8 +59,6 @@ def table_loads(schema: Any, dialect: str) -> list[TableLoad]:
 
 def load_schema(schema: Any, url: str, *, if_exists: str, threads: int | None,
                 progress: Any) -> None:
-    from tarvo._checks import thread_count
-    from tarvo._progress import reporter
     checked_if_exists = _database.check_if_exists(if_exists)
     workers = thread_count(threads)
     target = _database.parse_url(url)
@@ -72,16 +74,8 @@ def load_schema(schema: Any, url: str, *, if_exists: str, threads: int | None,
             _load_postgresql(loads, target, checked_if_exists, workers, report)
 
 
-def _progress_from(report: Report, done_before: int) -> Report:
-    if report is None:
-        return None
-    return lambda done: report(done_before + done)
-
-
 def _load_postgresql(loads: list[TableLoad], target: Any, if_exists: str, threads: int,
                      report: Report) -> None:
-    from tarvo import _postgres
-    from tarvo._database import TableExistsError
     sql = _postgres.driver().sql
     with _postgres.transaction(target) as connection:
         def name(table: str) -> str:
@@ -119,7 +113,7 @@ def _load_postgresql(loads: list[TableLoad], target: Any, if_exists: str, thread
                     sql.Identifier(load.name), definition))
                 created.append(load)
             _postgres.copy_rows(connection, load.dataset, load.name, load.rows, start=0,
-                                threads=threads, progress=_progress_from(report, done))
+                                threads=threads, progress=offset(report, done))
             done += load.rows
         # Keys after the rows: one index build and one check of each reference, which
         # PostgreSQL does faster than a check per row while copying.
@@ -142,7 +136,6 @@ def _load_postgresql(loads: list[TableLoad], target: Any, if_exists: str, thread
 
 
 def _sqlite_create(load: TableLoad, made: set[str]) -> str:
-    from tarvo._sqlite import quoted
     foreign = {column: (parent, parent_column) for column, parent, parent_column in load.foreign
                if parent in made}
     parts = []
@@ -165,8 +158,6 @@ def _sqlite_create(load: TableLoad, made: set[str]) -> str:
 
 
 def _load_sqlite(loads: list[TableLoad], target: Any, if_exists: str, report: Report) -> None:
-    from tarvo import _sqlite
-    from tarvo._database import TableExistsError
 
     def fill(path: str, fresh: bool) -> None:
         # SQLite cannot add a key to a table that has rows: the keys are declared with the
@@ -181,7 +172,7 @@ def _load_sqlite(loads: list[TableLoad], target: Any, if_exists: str, report: Re
             if if_exists == "replace":
                 for load in reversed(loads):
                     if exists[load.name]:
-                        cursor.execute(f"DROP TABLE {_sqlite.quoted(load.name)}")
+                        cursor.execute(f"DROP TABLE {quoted(load.name)}")
                 exists = dict.fromkeys(exists, False)
             made = {load.name for load in loads if not exists[load.name]}
             done = 0
@@ -189,7 +180,7 @@ def _load_sqlite(loads: list[TableLoad], target: Any, if_exists: str, report: Re
                 if not exists[load.name]:
                     cursor.execute(_sqlite_create(load, made))
                 cursor.insert(load.dataset, load.name, load.rows, start=0,
-                              progress=_progress_from(report, done))
+                              progress=offset(report, done))
                 done += load.rows
 
     _sqlite.into_file(target, fill)

@@ -538,3 +538,49 @@ def test_seeds_read_as_written(tmp_path, text, seed):
     done = tarvo_cmd(*args, "--seed", text, cwd=tmp_path)
     assert (done.returncode, done.stdout) == (0, tarvo_cmd(*args, "--seed", str(seed),
                                                            cwd=tmp_path).stdout)
+
+
+def test_generate_runs_data_set_and_schema_files(tmp_path):
+    dataset = tarvo.Dataset({"id": "row:1", "name": "full_name", "paid": "money:1:9;nulls=0.5"},
+                            seed=4, as_of=datetime.date(2026, 1, 1))
+    dataset.to_file(tmp_path / "people.toml")
+    text = (tmp_path / "people.toml").read_text(encoding="utf-8")
+    (tmp_path / "people.toml").write_text("rows = 7\n" + text, encoding="utf-8")
+    expected = io.BytesIO()
+    dataset.write(expected, 7, format="jsonl")
+    run = tarvo_cmd("generate", "people.toml", "-f", "jsonl", cwd=tmp_path)
+    assert (run.returncode, run.stdout.encode()) == (0, expected.getvalue())
+    expected = io.BytesIO()
+    dataset.write(expected, 3, format="csv", start=2)
+    run = tarvo_cmd("generate", "people.toml", "-n", "3", "--start", "2", cwd=tmp_path)
+    assert run.stdout.encode() == expected.getvalue()
+
+    schema = tarvo.Schema.households(50, seed=9, as_of=datetime.date(2026, 1, 1))
+    schema.to_file(tmp_path / "homes.toml")
+    run = tarvo_cmd("generate", "homes.toml", "-o", "out/", "-f", "json", cwd=tmp_path)
+    assert run.returncode == 0, run.stderr
+    for name in schema:
+        assert json.loads((tmp_path / "out" / f"{name}.json").read_text(encoding="utf-8")) == \
+            json.loads(json.dumps(schema.rows(name), default=str))
+    run = tarvo_cmd("generate", "homes.toml", "-o", "sqlite:///homes.db", cwd=tmp_path)
+    assert run.stdout.splitlines() == [
+        f"Successfully loaded {rows} rows into table {name!r} at sqlite:///homes.db"
+        for name, rows in schema.row_counts.items()]
+
+
+@pytest.mark.parametrize("args, status, message", [
+    (["homes.toml"], 2, "argument --output: a schema file's tables go into a folder"),
+    (["homes.toml", "-o", "out.csv"], 2, "go into a folder"),
+    (["homes.toml", "-o", "out/", "-n", "5"], 2, "argument --rows: a schema file gives"),
+    (["homes.toml", "-o", "sqlite:///x.db", "--table", "t"], 2, "argument --table"),
+    (["people.toml", "-o", "out/"], 2, "names a directory"),
+    (["missing.toml"], 2, "argument FILE: missing.toml: cannot read the file"),
+    (["bad.toml"], 2, "bad.toml, line 2, columns.x: column 'x'"),
+])
+def test_generate_refuses_what_a_file_cannot_run(tmp_path, args, status, message):
+    tarvo.Schema.households(5, seed=1).to_file(tmp_path / "homes.toml")
+    tarvo.Dataset({"x": "int:1:2"}, seed=1).to_file(tmp_path / "people.toml")
+    (tmp_path / "bad.toml").write_text('[columns]\nx = "int:5:1"\n', encoding="utf-8")
+    run = tarvo_cmd("generate", *args, cwd=tmp_path)
+    assert run.returncode == status and message in run.stderr, run.stderr
+    assert not (tmp_path / "x.db").exists()
