@@ -203,3 +203,24 @@ def column_text(name: str, definition: object, base: str | os.PathLike[str] | No
         return expand_values_file(text, base)
     except ValueError as error:
         raise ValueError(f"column {shown(name)}: {error}") from None
+
+
+def key_column_of(columns: Mapping[str, str], unique: Iterable[str],
+                  never_null: set[str]) -> str | None:
+    """A table's primary key: its row-number column, else its first unique column, of those
+    that are never null."""
+    for name, text in columns.items():
+        if name in never_null and split_options(text)[0].split(":")[0] == "row":
+            return name
+    return next((name for name in unique if name in never_null), None)
+
+
+def reference_of(text: str) -> tuple[str, str, bool] | None:
+    """(parent table, parent column, is a named relation) of a ref column's text, else None."""
+    kind = split_options(text)[0]
+    if not kind.startswith("ref:"):
+        return None
+    target = kind[4:].split(":")[0]
+    table, _, column = target.partition(".")
+    column, at, _ = column.partition("@")
+    return table, column, bool(at)

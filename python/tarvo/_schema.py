@@ -373,24 +373,4 @@ def _schema(tables: dict[str, Table], seed: int, as_of: datetime.date | None,
     return Schema(tables, seed=seed, as_of=as_of, profile=profile)
 
 
-def key_column_of(table: Table, never_null: set[str]) -> str | None:
-    """The table's primary key: its row-number column, else its first unique column, of those
-    that are never null."""
-    for name, text in table.columns.items():
-        if name in never_null and split_options(text)[0].split(":")[0] == "row":
-            return name
-    return next((name for name in table.unique if name in never_null), None)
-
-
-def reference_of(text: str) -> tuple[str, str, bool] | None:
-    """(parent table, parent column, is a named relation) of a ref column's text, else None."""
-    kind = split_options(text)[0]
-    if not kind.startswith("ref:"):
-        return None
-    target = kind[4:].split(":")[0]
-    table, _, column = target.partition(".")
-    column, at, _ = column.partition("@")
-    return table, column, bool(at)
-
-
 __all__ = ["Column", "Schema", "Table"]

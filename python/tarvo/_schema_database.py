@@ -5,11 +5,13 @@ from collections.abc import Callable
 from dataclasses import dataclass
 from typing import Any, Optional
 
-from tarvo import _database, _postgres, _sqlite
+import tarvo._database as _database
+import tarvo._postgres as _postgres
+import tarvo._sqlite as _sqlite
 from tarvo._checks import thread_count
+from tarvo._column import key_column_of, reference_of
 from tarvo._database import TableExistsError
 from tarvo._progress import offset, reporter
-from tarvo._schema import key_column_of, reference_of
 from tarvo._sql_types import sql_types
 from tarvo._sqlite import quoted
 
@@ -43,7 +45,7 @@ def table_loads(schema: Any, dialect: str) -> list[TableLoad]:
         columns = tuple(dataset.columns)
         not_null = tuple(not n for n in dataset.nullable())
         never_null = {c for c, n in zip(columns, not_null) if n}
-        primary = key_column_of(table, never_null)
+        primary = key_column_of(table.columns, table.unique, never_null)
         unique = tuple(c for c in table.unique if c != primary)
         foreign = []
         for column, text in dataset.columns.items():

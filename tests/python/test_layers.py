@@ -6,7 +6,7 @@ import tarvo
 
 PACKAGE = Path(tarvo.__file__).parent
 # The outputs see a Dataset only through the interface it declares for them (tarvo._source).
-OUTPUTS = ("_database", "_parquet", "_postgres", "_sqlite")
+OUTPUTS = ("_database", "_parquet", "_postgres", "_schema_database", "_sqlite")
 
 
 def imports(module):
