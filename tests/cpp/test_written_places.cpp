@@ -129,9 +129,10 @@ TEST(WrittenPlaces, EveryLabelIsCleanAndEveryAddressHasThreeParts) {
   Rng rng = test_support::sequence_keyed_rng();
   std::string out;
   for (int i = 0; i < 20'000; ++i) {
-    const std::optional<Address> address = draw_census_address(rng);
+    std::optional<Address> address = draw_census_address(rng);
     ASSERT_TRUE(address);
-    write_written_address(*address, written, out);
+    written.label(*address);
+    write_written_address(*address, out);
     ASSERT_EQ(std::count(out.begin(), out.end(), ','), 2) << out;
     ASSERT_TRUE(out.starts_with("Brgy. ")) << out;
     ASSERT_EQ(out.find("Brgy. Barangay"), std::string::npos) << out;
@@ -148,7 +149,8 @@ TEST(WrittenPlaces, FullAddressOfKnownPlaces) {
   address.province_index = province_named("Ilocos Norte");
   address.zip_code = "2900";
   std::string out;
-  write_written_address(address, written, out);
+  written.label(address);
+  write_written_address(address, out);
   EXPECT_EQ(out, "Brgy. No. 42 Apaya, Laoag City, Ilocos Norte 2900");
 
   const char* manila = "NCR, City of Manila, First District (Not a Province)";
@@ -156,7 +158,8 @@ TEST(WrittenPlaces, FullAddressOfKnownPlaces) {
   address.province_index = province_named(manila);
   address.barangay_index = data().city_records()[address.city_index].barangays.begin;
   address.zip_code = "";
-  write_written_address(address, written, out);
+  written.label(address);
+  write_written_address(address, out);
   EXPECT_TRUE(out.starts_with("Brgy. ")) << out;
   EXPECT_TRUE(out.ends_with(", Manila, Metro Manila")) << out;
 }

@@ -53,6 +53,11 @@ class CensusPlaces {
   template <class R>
   std::optional<Address> draw(R& rng) const;
 
+  // The same draw as draw(), without the official labels: the indices and the ZIP code, for a
+  // caller that labels the places its own way.
+  template <class R>
+  std::optional<Address> draw_unlabelled(R& rng) const;
+
  private:
   struct Place {
     tarvo::detail::TextRef name;
@@ -85,7 +90,7 @@ class CensusPlaces {
 const CensusPlaces& census_places();
 
 template <class R>
-std::optional<Address> CensusPlaces::draw(R& rng) const {
+std::optional<Address> CensusPlaces::draw_unlabelled(R& rng) const {
   if (table_.empty()) {
     return std::nullopt;
   }
@@ -93,16 +98,23 @@ std::optional<Address> CensusPlaces::draw(R& rng) const {
   const Place& place = places_[barangay];
   const Parents& up = parents_[place.city];
   Address address;
-  address.barangay = data_->text(place.name);
-  address.city = data_->text(data_->city_records()[place.city].name);
-  address.province = data_->text(data_->province_records()[up.province].name);
-  address.region = data_->text(data_->region_records()[up.region].name);
   address.zip_code = zip_text(place.zip);
   address.region_index = up.region;
   address.province_index = up.province;
   address.city_index = place.city;
   address.barangay_index = barangay;
-  address.lists = lists_.get();
+  return address;
+}
+
+template <class R>
+std::optional<Address> CensusPlaces::draw(R& rng) const {
+  std::optional<Address> address = draw_unlabelled(rng);
+  if (!address) return address;
+  address->barangay = data_->text(places_[address->barangay_index].name);
+  address->city = data_->text(data_->city_records()[address->city_index].name);
+  address->province = data_->text(data_->province_records()[address->province_index].name);
+  address->region = data_->text(data_->region_records()[address->region_index].name);
+  address->lists = lists_.get();
   return address;
 }
 

@@ -75,15 +75,14 @@ const WrittenPlaces& written_places() {
   });
 }
 
-void write_written_address(const Address& address, const WrittenPlaces& written,
-                           std::string& out) {
+void write_written_address(const Address& address, std::string& out) {
   static constexpr std::string_view kSpelledOut = "Barangay ";
-  std::string_view barangay = written.barangay(address.barangay_index);
+  std::string_view barangay = address.barangay;
   if (barangay.starts_with(kSpelledOut)) barangay.remove_prefix(kSpelledOut.size());
   out.assign("Brgy. ");
   out.append(barangay).append(", ");
-  out.append(written.city(address.city_index)).append(", ");
-  out.append(written.province(address.province_index));
+  out.append(address.city).append(", ");
+  out.append(address.province);
   if (!address.zip_code.empty()) out.append(" ").append(address.zip_code);
 }
 

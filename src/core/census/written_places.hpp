@@ -28,16 +28,24 @@ class WrittenPlaces {
   WrittenPlaces(const AddressData& data, const WrittenLabels& labels);
 
   std::string_view region(std::uint32_t index) const {
-    return label(regions_, index, data_->region_records()[index].name);
+    return label(regions_, data_->region_records(), index);
   }
   std::string_view province(std::uint32_t index) const {
-    return label(provinces_, index, data_->province_records()[index].name);
+    return label(provinces_, data_->province_records(), index);
   }
   std::string_view city(std::uint32_t index) const {
-    return label(cities_, index, data_->city_records()[index].name);
+    return label(cities_, data_->city_records(), index);
   }
   std::string_view barangay(std::uint32_t index) const {
-    return label(barangays_, index, data_->barangay_records()[index].name);
+    return label(barangays_, data_->barangay_records(), index);
+  }
+
+  // Sets the four labels of `address` from its indices, as written.
+  void label(Address& address) const {
+    address.region = region(address.region_index);
+    address.province = province(address.province_index);
+    address.city = city(address.city_index);
+    address.barangay = barangay(address.barangay_index);
   }
 
   // How many labels, over all levels, differ from the official ones.
@@ -48,10 +56,11 @@ class WrittenPlaces {
   // bytes a place keeps the lookup a single load on the path of every generated address.
   using Slots = std::vector<std::uint16_t>;
 
-  std::string_view label(const Slots& slots, std::uint32_t index,
-                         tarvo::detail::TextRef official) const {
+  // The official record is read only for a label that is not rewritten.
+  template <class Records>
+  std::string_view label(const Slots& slots, const Records& records, std::uint32_t index) const {
     const std::uint16_t slot = slots[index];
-    return slot == 0 ? data_->text(official) : std::string_view(rewritten_[slot - 1]);
+    return slot == 0 ? data_->text(records[index].name) : std::string_view(rewritten_[slot - 1]);
   }
 
   const AddressData* data_;
@@ -66,7 +75,8 @@ const WrittenPlaces& written_places();
 // trailing blank: "Brgy. Poblacion, Davao City, Davao del Sur 8000", "Brgy. 428, Manila, Metro
 // Manila 1008", "Brgy. Tugop, Kalawit, Zamboanga del Norte" when the ZIP code is blank. The
 // barangay takes the prefix "Brgy." ("Barangay 12" becomes "Brgy. 12"). The region is left out,
-// as Filipinos leave it out of addresses; it stays available as its own column.
-void write_written_address(const Address& address, const WrittenPlaces& written, std::string& out);
+// as Filipinos leave it out of addresses; it stays available as its own column. The address's
+// labels must be the written ones (WrittenPlaces::label).
+void write_written_address(const Address& address, std::string& out);
 
 }  // namespace tarvo::census

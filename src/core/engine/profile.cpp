@@ -154,7 +154,9 @@ const PlaceLists& written_lists() {
 class CensusProfile final : public Profile {
  public:
   explicit CensusProfile(AgeRange ages)
-      : Profile(ProfileId::Census, ages, default_ages(ProfileId::Census)) {
+      : Profile(ProfileId::Census, ages, default_ages(ProfileId::Census)),
+        places_(census::census_places()),
+        written_(census::written_places()) {
     const auto& weights = census::census_population().age_weights;
     ages_ = census::make_table(std::vector<std::uint64_t>(weights.begin() + ages.youngest,
                                                           weights.begin() + ages.oldest + 1));
@@ -172,13 +174,9 @@ class CensusProfile final : public Profile {
   }
 
   std::optional<Address> draw_address(CounterRng& rng) const override {
-    std::optional<Address> address = census::draw_census_address(rng);
+    std::optional<Address> address = places_.draw_unlabelled(rng);
     if (!address) return address;
-    const census::WrittenPlaces& written = census::written_places();
-    address->region = written.region(address->region_index);
-    address->province = written.province(address->province_index);
-    address->city = written.city(address->city_index);
-    address->barangay = written.barangay(address->barangay_index);
+    written_.label(*address);
     address->lists = &written_lists();
     return address;
   }
@@ -204,6 +202,9 @@ class CensusProfile final : public Profile {
 
  private:
   census::AliasTable ages_;
+  // Held, so that a row's draw does not ask the process-wide tables whether they are built.
+  const census::CensusPlaces& places_;
+  const census::WrittenPlaces& written_;
 };
 
 std::string range_text(AgeRange ages) {

@@ -95,7 +95,7 @@ class PlaceDrawer final : public DrawerOf<PlaceDrawer<P, Written>> {
       sink.text("");
     } else if constexpr (P == Part::Line) {
       if constexpr (Written) {
-        census::write_written_address(*a, census::written_places(), *row.scratch);
+        census::write_written_address(*a, *row.scratch);
       } else {
         write_full_address(*a, *row.scratch);
       }
