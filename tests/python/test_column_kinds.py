@@ -1,5 +1,6 @@
 """tests/python/test_column_kinds.py: the column language: ranges, weights, nulls, patterns, templates."""
 import collections
+import math
 import csv
 import datetime
 import decimal
@@ -191,3 +192,11 @@ def test_row_numbers_refuse_to_pass_the_largest_int():
     assert data.rows(1, start=9) == [{"id": 2**63 - 1}]
     with pytest.raises(ValueError, match="pass 2\\*\\*63-1"):
         data.rows(1, start=10)
+
+
+@pytest.mark.parametrize("low, high, places", [(0, 1, 0), (-0.5, 0.5, 0), (-1, 1, 1), (2, 3, 2)])
+def test_rounded_floats_stay_below_max_on_their_grid_without_negative_zero(low, high, places):
+    drawn = values(f"float:{low}:{high}:{places}", 4000)
+    assert all(low <= x < high and round(x, places) == x for x in drawn)
+    assert not any(x == 0 and math.copysign(1, x) < 0 for x in drawn)
+    assert len(set(drawn)) == min(4000, round((high - low) * 10**places))
