@@ -12,7 +12,7 @@
 #include "engine/chunk_pipeline.hpp"
 #include "engine/plan.hpp"
 #include "engine/row_draw.hpp"
-#include "kinds/spec_error.hpp"
+#include "kinds/definition_error.hpp"
 #include "lib_args.hpp"
 #include "lib_errors.hpp"
 #include "released_gil.hpp"
@@ -87,7 +87,7 @@ std::optional<TableContext> read_table(PyObject* table) {
       try {
         table_of_counts = census::AliasTable(counts);
       } catch (const std::invalid_argument& error) {
-        throw SpecError(std::string("per_parent: ") + error.what());
+        throw DefinitionError(std::string("per_parent: ") + error.what());
       }
     }
     context.children = TableContext::Children{

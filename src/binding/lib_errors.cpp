@@ -41,7 +41,7 @@ void set_error_from_current_exception() noexcept {
     if (!PyErr_Occurred()) {
       PyErr_SetString(PyExc_SystemError, "_tarvo: a failure was reported without an exception");
     }
-  } catch (const SpecError& e) {
+  } catch (const DefinitionError& e) {
     // From the whole length: a message is never cut at a NUL in the text it quotes.
     const std::string& message = e.message();
     Ref text = Ref::steal(PyUnicode_DecodeUTF8(

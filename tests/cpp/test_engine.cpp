@@ -116,7 +116,7 @@ TEST(Plan, NamesTheColumnOfABadKind) {
   try {
     make_plan(columns, 0, 0, {2026, 1, 1}, make_profile("uniform"));
     FAIL() << "no error";
-  } catch (const SpecError& e) {
+  } catch (const DefinitionError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("column 'bad': unknown kind \"full_nam\": did you mean \"full_name\"?", 0), 0u) << e.what();
   }
 }

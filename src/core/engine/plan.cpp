@@ -55,7 +55,7 @@ ColumnText split_column_text(std::string_view text) {
 [[noreturn]] void fail_column(std::string_view name, std::string_view reason) {
   std::string message = "column '";
   message.append(shown_text(name)).append("': ").append(reason);
-  throw SpecError(message);
+  throw DefinitionError(message);
 }
 
 void read_option(PlannedColumn& column, std::string_view option) {
@@ -96,22 +96,22 @@ class Resolver final : public ColumnLookup {
   std::shared_ptr<const Relation> relation(std::string_view name, std::string_view table,
                                            std::optional<std::pair<Pick, double>> pick) const override {
     if (table_ == nullptr) {
-      throw SpecError("a reference reads another table of a schema: tarvo.Schema");
+      throw DefinitionError("a reference reads another table of a schema: tarvo.Schema");
     }
     if (name.empty()) {  // the one to many relation to the table's parent
       for (const auto& known : plan_.relations) {
         if (known->pick() == Pick::Children) return known;
       }
-      throw SpecError("the table has no parent");
+      throw DefinitionError("the table has no parent");
     }
     for (const auto& known : plan_.relations) {
       if (known->name() != name) continue;
       if (known->table() != table) {
-        throw SpecError("the relation '" + std::string(name) + "' is to table '" + known->table() +
+        throw DefinitionError("the relation '" + std::string(name) + "' is to table '" + known->table() +
                         "', not '" + std::string(table) + "'");
       }
       if (pick && (known->pick() != pick->first || known->skew() != pick->second)) {
-        throw SpecError("the relation '" + std::string(name) +
+        throw DefinitionError("the relation '" + std::string(name) +
                         "' is given two ways to pick its parent row");
       }
       return known;
@@ -121,9 +121,9 @@ class Resolver final : public ColumnLookup {
       if (earlier_name == table) parent = &entry;
     }
     if (parent == nullptr) {
-      throw SpecError("there is no table '" + std::string(table) + "' before this one");
+      throw DefinitionError("there is no table '" + std::string(table) + "' before this one");
     }
-    if (parent->rows == 0) throw SpecError("table '" + std::string(table) + "' has no rows");
+    if (parent->rows == 0) throw DefinitionError("table '" + std::string(table) + "' has no rows");
     const auto [how, skew] = pick.value_or(std::pair{Pick::Uniform, 0.0});
     // The relation's stream: the FNV-1a of "relation", a zero byte and its name, top bit set.
     const std::uint64_t stream = fnv1a(name, fnv1a(std::string_view("relation\0", 9))) |
@@ -139,7 +139,7 @@ class Resolver final : public ColumnLookup {
     for (std::size_t i = 0; i < plan_.relations.size(); ++i) {
       if (plan_.relations[i].get() == &relation) return i;
     }
-    throw SpecError("a relation the table does not have");
+    throw DefinitionError("a relation the table does not have");
   }
 
   const PlannedColumn* column(std::string_view name) const override {
@@ -167,7 +167,7 @@ class Resolver final : public ColumnLookup {
     try {
       column.drawer =
           resolve_strict(kinds_[i], *plan_.profile, plan_.as_of, this, column.stream);
-    } catch (const SpecError& e) {
+    } catch (const DefinitionError& e) {
       // A nested column's error already names its column.
       if (e.message().starts_with("column '")) throw;
       fail_column(column.name, e.message());
@@ -231,12 +231,12 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
         if (earlier_name == table->children->parent) parent = &entry;
       }
       if (parent == nullptr) {
-        throw SpecError("parent: there is no table '" + table->children->parent + "' before this one");
+        throw DefinitionError("parent: there is no table '" + table->children->parent + "' before this one");
       }
       const bool households = table->children->households;
       if (households && (plan.profile->id() != ProfileId::Census ||
                          parent->plan->profile->id() != ProfileId::Census)) {
-        throw SpecError("households have the census profile's people: profile='census'");
+        throw DefinitionError("households have the census profile's people: profile='census'");
       }
       // A household's size is the households table's own (household_size reads it); other
       // children are counted in a stream named for the child table.
@@ -277,7 +277,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
     auto found = std::find_if(plan.columns.begin(), plan.columns.end(),
                               [&](const PlannedColumn& column) { return column.name == name; });
     if (found == plan.columns.end()) {
-      throw SpecError("unique: there is no column '" + shown_text(name) + "'");
+      throw DefinitionError("unique: there is no column '" + shown_text(name) + "'");
     }
     if (found->unique) continue;
     const PhiloxBlock keys = philox4x64_10({found->stream, 0, 0x756E69717565u, 0}, plan.key);
@@ -302,14 +302,14 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
 
 void check_rows(const Plan& plan, std::uint64_t rows_end) {
   if (plan.row_count && rows_end > *plan.row_count) {
-    throw SpecError("table '" + plan.table + "' has " + std::to_string(*plan.row_count) +
+    throw DefinitionError("table '" + plan.table + "' has " + std::to_string(*plan.row_count) +
                     " rows: rows to " + std::to_string(rows_end) + " are asked for");
   }
   for (const PlannedColumn& column : plan.columns) {
     if (column.unique) {
       if (const auto error =
               unique::capacity_error(column.name, column.kind_text, column.capacity, rows_end)) {
-        throw SpecError(*error);
+        throw DefinitionError(*error);
       }
     }
     if (const auto error = column.drawer->rows_error(rows_end)) fail_column(column.name, *error);

@@ -123,7 +123,7 @@ struct TableContext {
 // 0, 0} under it, so adding, removing or reordering tables changes no other table.
 PhiloxKey table_key(const PhiloxKey& schema, std::string_view name) noexcept;
 
-// Reads every column strictly (its kind and options, "kind;nulls=0.1"); a SpecError names the
+// Reads every column strictly (its kind and options, "kind;nulls=0.1"); a DefinitionError names the
 // column ("column 'n': ..."). Names must be unique (the caller's dict guarantees it); `unique`
 // names the columns whose values must never repeat. `table` makes it a table of a schema.
 Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
@@ -131,7 +131,7 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                std::shared_ptr<const Profile> profile, std::span<const std::string> unique = {},
                const TableContext* table = nullptr);
 
-// Throws SpecError when a column cannot give rows below `rows_end`: a unique column with fewer
+// Throws DefinitionError when a column cannot give rows below `rows_end`: a unique column with fewer
 // values, or a kind whose values run out (row numbers past 2^63 - 1).
 void check_rows(const Plan& plan, std::uint64_t rows_end);
 

@@ -15,7 +15,7 @@
 #include "census/written_places.hpp"
 #include "engine/calendar.hpp"
 #include "engine/drawer.hpp"
-#include "kinds/spec_error.hpp"
+#include "kinds/definition_error.hpp"
 #include "providers/personal.hpp"
 
 namespace tarvo {
@@ -230,7 +230,7 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
   } else if (name == "uniform") {
     id = ProfileId::Uniform;
   } else {
-    throw SpecError("profile must be 'census', 'census-1' or 'uniform', not '" +
+    throw DefinitionError("profile must be 'census', 'census-1' or 'uniform', not '" +
                     std::string(name) + "'");
   }
   // The figures behind census-1's ages start at 18; the others draw any age from 0.
@@ -239,11 +239,11 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
                               : AgeRange{0, census::kOldestAge};
   const AgeRange range = ages.value_or(default_ages(id));
   if (range.youngest > range.oldest) {
-    throw SpecError("ages: the youngest age " + std::to_string(range.youngest) +
+    throw DefinitionError("ages: the youngest age " + std::to_string(range.youngest) +
                     " is above the oldest, " + std::to_string(range.oldest));
   }
   if (range.youngest < widest.youngest || range.oldest > widest.oldest) {
-    throw SpecError("ages: the " + std::string(name) + " profile draws ages " +
+    throw DefinitionError("ages: the " + std::string(name) + " profile draws ages " +
                     range_text(widest) + ", not " + range_text(range));
   }
   switch (id) {

@@ -89,7 +89,7 @@ class Profile {
 };
 
 // The profile named `name` ("census", "census-1" or "uniform"), with its people's ages narrowed
-// to `ages` when given. Throws SpecError for an unknown name or a range the profile cannot draw.
+// to `ages` when given. Throws DefinitionError for an unknown name or a range the profile cannot draw.
 std::shared_ptr<const Profile> make_profile(std::string_view name,
                                             std::optional<AgeRange> ages = std::nullopt);
 

@@ -11,7 +11,7 @@ std::string quoted(std::string_view text) { return '"' + shown_text(text) + '"';
 void fail(const KindArgs& args, std::string_view reason) {
   std::string message = quoted(args.text);
   message.append(": ").append(reason);
-  throw SpecError(message);
+  throw DefinitionError(message);
 }
 
 std::vector<std::string_view> colon_fields(std::string_view parameters) {

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "kinds/registry.hpp"
-#include "kinds/spec_error.hpp"
+#include "kinds/definition_error.hpp"
 
 namespace tarvo {
 
 // `text` in double quotes, for messages.
 std::string quoted(std::string_view text);
 
-// SpecError "\"<kind text>\": <reason>"; the plan adds the column's name in front.
+// DefinitionError "\"<kind text>\": <reason>"; the plan adds the column's name in front.
 [[noreturn]] void fail(const KindArgs& args, std::string_view reason);
 
 // The parameters split at ':' ("1:10" -> "1", "10"); one empty field for "".

@@ -25,11 +25,11 @@ class ColumnLookup {
  public:
   virtual ~ColumnLookup() = default;
   // The column named `name`, resolved (and checked for cycles) on first request; nullptr when
-  // the data set has no such column. Throws SpecError for a cycle.
+  // the data set has no such column. Throws DefinitionError for a cycle.
   virtual const struct PlannedColumn* column(std::string_view name) const = 0;
   // The relation `name` of this table to the schema's table `table`, made on first request with
   // `pick` (a pick of none takes the uniform one, or the one to many relation to the parent).
-  // Throws SpecError outside a schema, for an unknown table, or for a pick that disagrees with
+  // Throws DefinitionError outside a schema, for an unknown table, or for a pick that disagrees with
   // the one an earlier column gave the relation.
   virtual std::shared_ptr<const Relation> relation(std::string_view name, std::string_view table,
                                                    std::optional<std::pair<Pick, double>> pick) const = 0;
@@ -50,7 +50,7 @@ struct KindArgs {
 };
 
 // Resolves a kind's text for a data set: reads its parameters strictly and picks the drawer for
-// the profile. Throws SpecError with what is wrong (the caller adds the column's name).
+// the profile. Throws DefinitionError with what is wrong (the caller adds the column's name).
 using StrictResolve = std::shared_ptr<const Drawer> (*)(const KindArgs& args);
 // Resolves a kind's text for Dummy, which never refuses one: a malformed parameter takes its
 // default. The drawer draws as the uniform profile does, with Dummy's own word use.

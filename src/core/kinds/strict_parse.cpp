@@ -25,7 +25,7 @@ namespace {
     message += "?";
   }
   message += " ('tarvo kinds' lists them all)";
-  throw SpecError(message);
+  throw DefinitionError(message);
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "kinds/registry.hpp"
-#include "kinds/spec_error.hpp"
+#include "kinds/definition_error.hpp"
 
 namespace tarvo {
 
 // Resolves a kind's text (without column options) for a data set under `profile`: the kind is
 // matched exactly by its name (the text before the first ':'), and its own reader takes the
-// parameters. Throws SpecError quoting the text; for an unknown kind the message suggests the
+// parameters. Throws DefinitionError quoting the text; for an unknown kind the message suggests the
 // closest ones. The caller adds the column's name.
 std::shared_ptr<const Drawer> resolve_strict(std::string_view text, const Profile& profile,
                                              CivilDate as_of,

@@ -93,7 +93,7 @@ std::shared_ptr<const Drawer> strict_ref(const KindArgs& args) {
   std::shared_ptr<const Relation> relation;
   try {
     relation = args.columns->relation(name, table, pick);
-  } catch (const SpecError& e) {
+  } catch (const DefinitionError& e) {
     fail(args, e.message());
   }
   const PlannedColumn* column = relation->parent().column(column_name);
@@ -114,7 +114,7 @@ std::shared_ptr<const Drawer> strict_position(const KindArgs& args) {
   std::shared_ptr<const Relation> relation;
   try {
     relation = args.columns->relation({}, {}, std::nullopt);
-  } catch (const SpecError& e) {
+  } catch (const DefinitionError& e) {
     fail(args, e.message());
   }
   if (relation->pick() != Pick::Children) {

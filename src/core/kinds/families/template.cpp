@@ -280,7 +280,7 @@ std::shared_ptr<const Drawer> strict_template(const KindArgs& args) {
       field.stream = field_stream(args.stream, fields.size());
       try {
         field.drawer = resolve_strict(name, args.profile, args.as_of, args.columns, field.stream);
-      } catch (const SpecError& e) {
+      } catch (const DefinitionError& e) {
         fail(args, "the field {" + std::string(name) + "} is neither a column nor a kind: " + e.message());
       }
       traits = &field.drawer->traits();
