@@ -27,10 +27,11 @@ Deterministic: the same inputs give byte-identical output. Needs only Python 3.1
 
 from __future__ import annotations
 
-import argparse
 import json
 import sys
 from pathlib import Path
+
+from generated_document import write_or_check
 
 REPO = Path(__file__).resolve().parents[1]
 DATA_DIR = REPO / "data"
@@ -133,18 +134,7 @@ def build() -> str:
 
 
 def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true", help="compare instead of writing")
-    args = parser.parse_args()
-    text = build()
-    if args.check:
-        current = OUTPUT.read_text(encoding="utf-8") if OUTPUT.exists() else ""
-        if current != text:
-            print(f"{OUTPUT.relative_to(REPO)} is out of date; run {Path(__file__).name}")
-            return 1
-        return 0
-    OUTPUT.write_text(text, encoding="utf-8")
-    return 0
+    return write_or_check(OUTPUT, build, __doc__.splitlines()[0])
 
 
 if __name__ == "__main__":

@@ -19,11 +19,11 @@ Usage: python tools/build_census_population.py [--check]
 
 from __future__ import annotations
 
-import argparse
 import math
 import sys
 
-from census_tables import DATA_DIR, dumps, integer_shares, write_or_check
+from census_tables import DATA_DIR, dumps, integer_shares
+from generated_document import write_or_check
 
 OUTPUT = DATA_DIR / "census_population.json"
 
@@ -150,10 +150,7 @@ def build() -> str:
 
 
 def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true", help="compare instead of writing")
-    args = parser.parse_args()
-    return write_or_check(OUTPUT, build(), args.check, "tools/build_census_population.py")
+    return write_or_check(OUTPUT, build, __doc__.splitlines()[0])
 
 
 if __name__ == "__main__":

