@@ -64,4 +64,4 @@ cd tests
 LD_PRELOAD="$runtime" "$python" -m pytest -q -p no:cacheprovider \
   python/test_module.py python/test_seed.py python/test_save.py python/test_bad_files.py \
   python/test_threads.py python/test_fuzz.py python/test_dataset.py python/test_write.py \
-  python/test_database.py "$@"
+  python/test_database.py python/test_column_kinds.py "$@"

@@ -182,6 +182,34 @@ def test_malformed_columns_are_refused_when_made(kind, message):
         tarvo.Dataset({"c": kind}, seed=1)
 
 
+@pytest.mark.parametrize("depth", [2, 5])
+def test_templates_read_later_templates_in_every_output(depth, tmp_path):
+    # Each template reads the next one, so every cell nests its drawing inside another's.
+    columns = {f"t{k}": f"template:<{{t{k + 1}}}|{{last_name|upper}}>" for k in range(depth)}
+    columns[f"t{depth}"] = "template:{first_name}"
+    data = dataset({"first_name": "first_name", "last_name": "last_name", **columns})
+    rows = data.rows(200)
+    for row in rows:
+        inner = row[f"t{depth}"]
+        assert inner == row["first_name"]
+        for k in reversed(range(depth)):
+            inner = f"<{inner}|{row['last_name'].upper()}>"
+            assert row[f"t{k}"] == inner
+    data.write(tmp_path / "t.csv", 200, threads=2)
+    with open(tmp_path / "t.csv", newline="", encoding="utf-8") as f:
+        assert [r["t0"] for r in csv.DictReader(f)] == [r["t0"] for r in rows]
+
+
+def test_a_child_template_reads_its_parents_template():
+    schema = tarvo.Schema({
+        "p": tarvo.Table({"id": "row", "tag": "template:{full_name} of {full_address}"}, rows=40),
+        "c": tarvo.Table({"pid": "ref:p.id", "t": "template:a child of [{tag}]", "tag": "ref:p.tag"},
+                         rows=300)}, seed=3)
+    tags = {p["id"]: p["tag"] for p in schema.rows("p")}
+    assert all(c["tag"] == tags[c["pid"]] and c["t"] == f"a child of [{c['tag']}]"
+               for c in schema.rows("c"))
+
+
 def test_templates_that_read_each_other_are_refused():
     with pytest.raises(ValueError, match="depends on itself: a -> b -> a"):
         tarvo.Dataset({"a": "template:{b}", "b": "template:x{a}"}, seed=1)

@@ -1,6 +1,7 @@
 // src/core/kinds/families/template.cpp: template: text made from other values of the same row.
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -167,7 +168,9 @@ class TemplateDrawer final : public DrawerOf<TemplateDrawer> {
 
  private:
   // A template's text is built in buffers of the drawing thread, one pair per depth of
-  // templates that read templates, so a row allocates nothing once the buffers have grown.
+  // templates that read templates, so a row allocates nothing once the buffers have grown. A
+  // deque, because a nested template adds a depth while the outer one is still writing into
+  // its own pair: growing a deque at its end moves no element.
   class Buffers {
    public:
     Buffers() : depth_(level()++) {
@@ -181,8 +184,8 @@ class TemplateDrawer final : public DrawerOf<TemplateDrawer> {
     std::string& value() { return pool()[depth_].second; }
 
    private:
-    static std::vector<std::pair<std::string, std::string>>& pool() {
-      thread_local std::vector<std::pair<std::string, std::string>> buffers;
+    static std::deque<std::pair<std::string, std::string>>& pool() {
+      thread_local std::deque<std::pair<std::string, std::string>> buffers;
       return buffers;
     }
     static std::size_t& level() {
