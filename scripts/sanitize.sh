@@ -15,6 +15,14 @@ if [ -z "$python" ]; then
   if [ -x .venv/bin/python ]; then python=$PWD/.venv/bin/python; else
     python=$(python3 -c 'import sys; print(sys.executable)'); fi
 fi
+# The sanitizers' runtime comes with g++ (the wheels are built with zig, which has none).
+if ! command -v g++ >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "== installing g++ (apt)"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq g++ >/dev/null
+fi
 build=${SANITIZE_DIR:-build/sanitize}
 case $build in /*) ;; *) build=$PWD/$build ;; esac
 [ -x "$(dirname "$python")/cmake" ] && PATH="$(dirname "$python"):$PATH"

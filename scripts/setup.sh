@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# scripts/setup.sh: installs what a fresh Debian machine lacks, then builds the wheel and installs it
-# (with the test extra) into .venv. Sourced by the other scripts; safe to run again.
+# scripts/setup.sh: installs what a fresh Debian machine lacks, builds the wheel (or takes it from
+# the cache of scripts/wheel.sh) and installs it into .venv. Safe to run again.
+#
+# Usage: bash scripts/setup.sh [--test]
+#   --test  also what the tests need: GoogleTest's source, a PostgreSQL server to start, and the
+#           test extra (pytest, hypothesis, the data frame libraries and database drivers)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
+step() { printf '== [%3ds] %s\n' $((SECONDS - started)) "$*"; }
 
-apt_packages=(g++ libgtest-dev postgresql)  # postgresql: the server the database tests start
+tests=false
+[ "${1:-}" != --test ] || tests=true
+
+apt_packages=()
+$tests && apt_packages+=(libgtest-dev postgresql)  # postgresql: the server the database tests start
 python3 -c 'import venv, ensurepip' 2>/dev/null || apt_packages+=(python3-venv)
-python3 -c 'import sysconfig, os, sys; sys.exit(not os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h")))' \
-  || apt_packages+=(python3-dev)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,14 +23,18 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "== installing ${missing[*]}"
+  step "installing ${missing[*]} (apt)"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-[ -x .venv/bin/python ] || python3 -m venv .venv
-.venv/bin/python -m pip install -q --upgrade pip
+[ -x .venv/bin/python ] || { step "making .venv"; python3 -m venv .venv; }
 bash scripts/wheel.sh
-wheel=$(ls dist/tarvo_ph-*.whl)
-echo "== installing $wheel"
-.venv/bin/python -m pip install -q --force-reinstall "${wheel}[test]"
+wheel=$(ls dist/tarvo_ph-*-manylinux_2_28_"$(uname -m)".whl)
+extra=""
+$tests && extra="[test]"
+step "installing $wheel$extra"
+.venv/bin/python -m pip install -q --disable-pip-version-check --force-reinstall --no-deps "$wheel"
+# The wheel's own dependencies (and the extra's), without reinstalling what is already there.
+.venv/bin/python -m pip install -q --disable-pip-version-check "$wheel$extra"
+step "set up"

@@ -26,12 +26,19 @@ def golden_rows():
     columns["weighted"] = "choice:a=3,b\\,c=1.5,d=0"
     columns["sometimes"] = "email;nulls=0.5"
     columns["stamp"] = "datetime:2024-02-29T23:59:58:2024-03-01T00:00:01"
-    return {
+    rows = {
         f"seed {seed}, {profile}": tarvo.Dataset(columns, seed=seed, profile=profile,
                                                  as_of=datetime.date(2026, 1, 1)).rows(4, start=start)
         for seed, start in ((0, 0), (2**100 + 12345, 10**15))
         for profile in ("census", "census-1", "uniform")
     }
+    # Skewed picks run through exp and log: pinned, so that every wheel draws the same parents.
+    schema = tarvo.Schema({
+        "p": tarvo.Table({"id": "row"}, rows=10**9),
+        "c": tarvo.Table({"a": "ref:p.id:skew=1.1", "b": "ref:p.id@b:skew=1", "c": "ref:p.id@c:skew=3",
+                          "d": "ref:p.id@d", "f": "float:-1e6:1e6:3"}, rows=10**12)}, seed=9)
+    rows["schema, references"] = schema["c"].rows(8, start=10**11)
+    return rows
 
 
 def test_seeded_rows_match_the_pinned_release():

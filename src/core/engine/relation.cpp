@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "engine/plan.hpp"
+#include "random/portable_math.hpp"
 
 namespace tarvo {
 
@@ -25,7 +26,7 @@ Relation::Relation(std::string name, std::string table, std::shared_ptr<const Pl
     spread_ = parent_rows_ <= 1 ? 1 : keys[0] % parent_rows_ | 1;
     while (std::gcd(spread_, parent_rows_) != 1) ++spread_;
     shift_ = parent_rows_ == 0 ? 0 : keys[1] % parent_rows_;
-    span_ = std::pow(static_cast<double>(parent_rows_) + 1.0, 1.0 - skew_) - 1.0;
+    span_ = portable::pow(static_cast<double>(parent_rows_) + 1.0, 1.0 - skew_) - 1.0;
   }
 }
 
@@ -56,8 +57,8 @@ Relation::Parent Relation::parent_of(std::uint64_t child_row, const PhiloxBlock&
   // distribution over [1, N + 1), floored.
   const double u = static_cast<double>(word >> 11) * 0x1.0p-53;
   const double x = std::fabs(skew_ - 1.0) < 1e-9
-                       ? std::pow(static_cast<double>(parent_rows_) + 1.0, u)
-                       : std::pow(1.0 + u * span_, 1.0 / (1.0 - skew_));
+                       ? portable::pow(static_cast<double>(parent_rows_) + 1.0, u)
+                       : portable::pow(1.0 + u * span_, 1.0 / (1.0 - skew_));
   const auto rank = std::min(static_cast<std::uint64_t>(std::max(x, 1.0)) - 1, parent_rows_ - 1);
   const auto spread = static_cast<unsigned __int128>(rank) * spread_ + shift_;
   return Parent{static_cast<std::uint64_t>(spread % parent_rows_)};

@@ -223,12 +223,14 @@ void append_csv_field(std::string& out, std::string_view text) {
     out.append(text);
     return;
   }
+  // Copied in runs up to each quote (doubled), not a character at a time: most quoted fields
+  // are addresses, whose commas need quotes and which hold no quote at all.
   out.push_back('"');
-  for (char c : text) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
+  for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+    out.append(text.substr(0, quote + 1)).push_back('"');
+    text.remove_prefix(quote + 1);
   }
-  out.push_back('"');
+  out.append(text).push_back('"');
 }
 
 std::string csv_header_line(std::span<const std::string_view> names) {

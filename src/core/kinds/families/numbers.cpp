@@ -8,6 +8,7 @@
 #include "engine/profile.hpp"
 #include "kinds/fields.hpp"
 #include "kinds/lenient_parse.hpp"
+#include "random/portable_math.hpp"
 
 namespace tarvo {
 namespace {
@@ -111,7 +112,7 @@ constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
 
 std::shared_ptr<const Drawer> grid_float(const KindArgs& args, double low, double high,
                                          std::uint32_t places) {
-  const double multiplier = std::pow(10.0, static_cast<double>(places));
+  const double multiplier = portable::power_of_ten(static_cast<std::int32_t>(places));
   if (std::max(std::fabs(low), std::fabs(high)) * multiplier >= kExactIntegers) {
     return std::make_shared<const FineFloatDrawer>(low, high);
   }
@@ -149,7 +150,7 @@ std::shared_ptr<const Drawer> float_drawer(const KindArgs& args, double low, dou
                                            std::uint32_t places) {
   if (args.profile.id() == ProfileId::Census1) {
     return std::make_shared<const FloatDrawer>(low, high,
-                                               std::pow(10.0, static_cast<double>(places)));
+                                               portable::power_of_ten(static_cast<std::int32_t>(places)));
   }
   return grid_float(args, low, high, places);
 }
@@ -181,7 +182,7 @@ std::shared_ptr<const Drawer> lenient_float(std::string_view text) {
   if (fields.size() > 3) {
     if (const auto places = lenient_u32(fields[3])) {
       // Read as Dummy always has: the places as a signed 32-bit number.
-      multiplier = std::pow(10.0, static_cast<double>(static_cast<std::int32_t>(*places)));
+      multiplier = portable::power_of_ten(static_cast<std::int32_t>(*places));
     }
   }
   return std::make_shared<const FloatDrawer>(low, high, multiplier);
