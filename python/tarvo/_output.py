@@ -8,10 +8,12 @@ import os
 import re
 import secrets
 import select
+import signal
 import stat
 import sys
+import threading
 import time
-from collections.abc import Callable, Iterator
+from collections.abc import Callable, Iterator, Sequence
 from typing import BinaryIO, Union, cast
 
 FORMATS = ("csv", "json", "jsonl", "parquet")
@@ -99,6 +101,25 @@ class Output:
                 os.fchown(fd, existing.st_uid, existing.st_gid)
             except PermissionError:
                 pass  # only root may give a file away; the mode still carries over
+
+    def finish(self) -> None:
+        """Closes the stream, keeping the complete file under its temporary name until
+        put_in_place: a set of files is finished one by one, then put in place together."""
+        assert self._stream is not None
+        try:
+            self._stream.close()
+        except OSError as exc:
+            self.discard()
+            raise _named(exc, self.path) from None
+
+    def put_in_place(self) -> None:
+        if self._temporary is not None:
+            try:
+                os.replace(self._temporary, self._target)
+            except OSError as exc:
+                self.discard()
+                raise _named(exc, self.path) from None
+            self._temporary = None
 
     def commit(self) -> None:
         """Closes the stream and puts the complete file in place; if either fails (a full disk
@@ -209,6 +230,43 @@ def open_for_rows(path: str | os.PathLike[str]) -> Iterator[BinaryIO]:
         output.discard()
         raise
     output.commit()
+
+
+_HELD_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+
+
+@contextlib.contextmanager
+def open_file_set(paths: Sequence[str]) -> Iterator[Callable[[int], BinaryIO]]:
+    """Streams for several files that end up at their paths together, or not at all: each is
+    written under a temporary name, and only once all are complete are they renamed, with
+    Ctrl-C, SIGTERM and SIGHUP held back meanwhile, so that a folder of related tables holds the
+    previous set or the new one, never a mix. `opened(i)` gives the stream of paths[i]; open
+    them in order, each after the one before is written."""
+    outputs: list[Output] = []
+
+    def opened(index: int) -> BinaryIO:
+        if outputs:
+            outputs[-1].finish()
+        outputs.append(Output(paths[index]))
+        return outputs[-1].open()
+
+    try:
+        yield opened
+        if outputs:
+            outputs[-1].finish()
+        # Held only where signals can be held: the main thread (a worker gets none anyway).
+        main = threading.current_thread() is threading.main_thread()
+        held = signal.pthread_sigmask(signal.SIG_BLOCK, _HELD_SIGNALS) if main else None
+        try:
+            for output in outputs:
+                output.put_in_place()
+        finally:
+            if held is not None:
+                signal.pthread_sigmask(signal.SIG_SETMASK, held)
+    except BaseException:
+        for output in outputs:
+            output.discard()
+        raise
 
 
 def binary_writer(target: object) -> Callable[[bytes], object]:

@@ -334,7 +334,14 @@ def run_schema(job: SchemaJob) -> int:
         finally:
             progress.close()
     except (DatabaseError, OSError, MemoryError, ImportError) as exc:
-        return _failed(exc, job.folder or None)
+        status = _failed(exc, job.folder or None)
+        if job.database is None:
+            _tell(f"{job.folder} holds the tables it held before, none of this run's")
+        return status
+    except (KeyboardInterrupt, Terminated):
+        if job.database is None:
+            _tell(f"stopped: {job.folder} holds the tables it held before, none of this run's")
+        raise
     for name in schema:
         if job.database is not None:
             _write_stdout(f"Successfully loaded {schema.row_counts[name]} rows into table "

@@ -136,3 +136,27 @@ def test_households_are_families():
                 assert 15 <= mother["age"] - child["age"] <= 45
             if child["age"] < 13:
                 assert child["email"] is None
+
+
+@pytest.mark.parametrize("stop", ["interrupt", "error"])
+def test_a_stopped_write_leaves_the_previous_tables(schema, tmp_path, stop):
+    schema.write(tmp_path, format="csv")
+    before = {p.name: p.read_bytes() for p in tmp_path.iterdir()}
+    other = Schema({name: Table(schema[name].columns, **({"rows": schema.row_counts[name]}
+                    if name != "lines" else {"parent": "orders", "per_parent": "1:4"}))
+                    for name in schema}, seed=6, as_of=AS_OF)
+    last = list(other)[-1]
+
+    def hook(done):
+        # Past every table but the last: the others are complete under their temporary names.
+        if done > sum(other.row_counts.values()) - other.row_counts[last]:
+            raise KeyboardInterrupt
+
+    if stop == "error":
+        (tmp_path / f"{last}.csv").unlink()
+        (tmp_path / f"{last}.csv").mkdir()
+        before[f"{last}.csv"] = None
+    with pytest.raises(KeyboardInterrupt if stop == "interrupt" else IsADirectoryError):
+        other.write(tmp_path, format="csv", progress=hook if stop == "interrupt" else None)
+    after = {p.name: (p.read_bytes() if p.is_file() else None) for p in tmp_path.iterdir()}
+    assert after == before
