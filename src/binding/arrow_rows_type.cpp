@@ -6,7 +6,9 @@
 // after the ArrowRows, the Dataset and the interpreter lock are all gone.
 #include "arrow_rows_type.hpp"
 
+#include <functional>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "arrow_capsule.hpp"
@@ -39,6 +41,27 @@ PyObject* arrow_c_schema(PyObject* self, PyObject*) noexcept {
   });
 }
 
+// A consumer that reads the whole stream in its own code (pyarrow.table, polars) holds no
+// interpreter lock meanwhile, so Ctrl-C would wait for the last batch. Between batches, on the
+// thread that asked for the stream (signal handlers run only on the main thread), the pending
+// signals are run; a KeyboardInterrupt ends the stream and is raised again once the consumer
+// returns to Python. Other threads are never made to wait for the interpreter lock.
+std::function<bool()> signal_check(std::thread::id asking) {
+  return [asking] {
+    if (std::this_thread::get_id() != asking) return false;
+    const PyGILState_STATE gil = PyGILState_Ensure();
+    bool stop = false;
+    if (PyErr_CheckSignals() < 0) {
+      stop = true;
+      const bool interrupt = PyErr_ExceptionMatches(PyExc_KeyboardInterrupt) != 0;
+      PyErr_Clear();
+      if (interrupt) PyErr_SetInterrupt();
+    }
+    PyGILState_Release(gil);
+    return stop;
+  };
+}
+
 // requested_schema is a request the interface lets a producer decline: the consumer casts, or
 // reports the mismatch, from the schema the stream gives.
 PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
@@ -50,8 +73,10 @@ PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexc
       throw ErrorAlreadySet{};
     }
     const Source& source = source_of(self);
+    arrow::StreamRange range = source.range;
+    range.stop_requested = signal_check(std::this_thread::get_id());
     return new_capsule<ArrowArrayStream, kStreamCapsule>([&](ArrowArrayStream* out) {
-             arrow::export_record_stream(source.plan, source.range, out);
+             arrow::export_record_stream(source.plan, range, out);
            }).release();
   });
 }

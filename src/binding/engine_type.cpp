@@ -274,7 +274,7 @@ PyObject* engine_arrow(PyObject* self, PyObject* args, PyObject* kwargs) noexcep
     const auto [start, count, batch_rows, threads] =
         bind<4>("Engine.arrow()", {"start", "count", "batch_rows", "threads"}, args, kwargs);
     const arrow::StreamRange range{to_u64(start), to_u64(count), to_u64(batch_rows),
-                                   to_u32(threads)};
+                                   to_u32(threads), {}};
     if (range.batch_rows == 0 || range.threads == 0) {
       PyErr_SetString(PyExc_ValueError, "batch_rows and threads must be at least 1");
       throw ErrorAlreadySet{};

@@ -4,6 +4,8 @@ import io
 import os
 import subprocess
 import sys
+import threading
+import _thread
 
 import pytest
 
@@ -128,6 +130,25 @@ def test_failures_reach_the_consumer_and_abandoned_streams_stop():
     assert reader.read_next_batch().num_rows == 1000
     del reader  # releases the stream: its workers finish their batches and exit
     assert len(os.listdir("/proc/self/task")) == before
+
+
+def test_ctrl_c_ends_a_stream_read_whole():
+    # interrupt_main stands for Ctrl-C arriving while pyarrow reads without the interpreter lock:
+    # the stream ends at the next batch with an error pyarrow reports, and the KeyboardInterrupt
+    # follows it as soon as Python runs again.
+    timer = threading.Timer(0.2, _thread.interrupt_main)
+    timer.start()
+    caught = None
+    try:
+        try:
+            pa.table(tarvo.Dataset({"n": "int:0:9"}, seed=1).arrow(30_000_000, batch_rows=10_000))
+        except OSError:
+            for _ in range(10**6):  # the interrupt lands at the next bytecode boundary
+                pass
+    except KeyboardInterrupt as exc:
+        caught = exc
+    timer.join()
+    assert caught is not None and "interrupted" in str(caught.__context__)
 
 
 @pytest.mark.parametrize("to_file", [False, True])

@@ -26,6 +26,10 @@ class RecordStream {
 
   int next(ArrowArray* out) {
     if (error_ != 0) return error_;
+    if (range_.stop_requested && range_.stop_requested()) {
+      message_ = "interrupted";
+      return error_ = EINTR;
+    }
     error_ = reported([&] {
       if (!pipeline_) {
         pipeline_ = std::make_unique<ChunkPipeline<BatchSink>>(

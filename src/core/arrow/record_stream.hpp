@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "arrow/c_data.hpp"
@@ -14,6 +15,9 @@ struct StreamRange {
   std::uint64_t count = 0;
   std::uint64_t batch_rows = 1;  // every batch but the last has exactly this many rows
   unsigned threads = 1;
+  // Asked before each batch, on the thread that reads the stream: true ends the stream there
+  // with EINTR ("interrupted"), so a consumer reading it whole still answers Ctrl-C.
+  std::function<bool()> stop_requested;
 };
 
 // Fills `out` with a stream of rows start .. start + count - 1. Workers start drawing at the
