@@ -43,22 +43,18 @@ PyObject* arrow_c_schema(PyObject* self, PyObject*) noexcept {
 
 // A consumer that reads the whole stream in its own code (pyarrow.table, polars) holds no
 // interpreter lock meanwhile, so Ctrl-C would wait for the last batch. Between batches, on the
-// thread that asked for the stream (signal handlers run only on the main thread), the pending
-// signals are run; a KeyboardInterrupt ends the stream and is raised again once the consumer
-// returns to Python. Other threads are never made to wait for the interpreter lock.
-std::function<bool()> signal_check(std::thread::id asking) {
-  return [asking] {
-    if (std::this_thread::get_id() != asking) return false;
+// thread that asked for the stream, the pending signals are run; a KeyboardInterrupt ends the
+// stream and is raised again once the consumer returns to Python (the consumer reports the
+// stream's error first, and would drop an exception left set).
+std::function<bool()> signal_check() {
+  return [asking = std::this_thread::get_id()] {
+    if (std::this_thread::get_id() != asking || !pending_signals_raised()) return false;
     const PyGILState_STATE gil = PyGILState_Ensure();
-    bool stop = false;
-    if (PyErr_CheckSignals() < 0) {
-      stop = true;
-      const bool interrupt = PyErr_ExceptionMatches(PyExc_KeyboardInterrupt) != 0;
-      PyErr_Clear();
-      if (interrupt) PyErr_SetInterrupt();
-    }
+    const bool interrupt = PyErr_ExceptionMatches(PyExc_KeyboardInterrupt) != 0;
+    PyErr_Clear();
+    if (interrupt) PyErr_SetInterrupt();
     PyGILState_Release(gil);
-    return stop;
+    return true;
   };
 }
 
@@ -74,7 +70,7 @@ PyObject* arrow_c_stream(PyObject* self, PyObject* args, PyObject* kwargs) noexc
     }
     const Source& source = source_of(self);
     arrow::StreamRange range = source.range;
-    range.stop_requested = signal_check(std::this_thread::get_id());
+    range.stop_requested = signal_check();
     return new_capsule<ArrowArrayStream, kStreamCapsule>([&](ArrowArrayStream* out) {
              arrow::export_record_stream(source.plan, range, out);
            }).release();

@@ -131,7 +131,8 @@ PyObject* engine_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexc
       age_range = AgeRange{to_u32(PyTuple_GetItem(ages, 0)), to_u32(PyTuple_GetItem(ages, 1))};
     }
     const CivilDate as_of{static_cast<std::int32_t>(to_u32(year)), to_u32(month), to_u32(day)};
-    const std::optional<TableContext> context = read_table(table);
+    std::optional<TableContext> context = read_table(table);
+    if (context) context->stop = stop_on_signals();
     const std::string profile_name(str_to_utf8(profile));
     const std::uint64_t low = to_u64(seed_low), high = to_u64(seed_high);
     // Building a one to many index draws every parent's count: everything Python gave is

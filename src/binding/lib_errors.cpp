@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "kinds/strict_parse.hpp"
 #include "panic.hpp"
@@ -47,6 +48,10 @@ void set_error_from_current_exception() noexcept {
     Ref text = Ref::steal(PyUnicode_DecodeUTF8(
         message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
     if (text) PyErr_SetObject(PyExc_ValueError, text.get());
+  } catch (const Interrupted&) {
+    // A signal handler raised while the work polled it (pending_signals_raised): its
+    // exception, a KeyboardInterrupt most often, is the one to give.
+    if (!PyErr_Occurred()) PyErr_SetNone(PyExc_KeyboardInterrupt);
   } catch (const Panic& e) {
     raise_panic(e.message());
   } catch (const std::bad_alloc&) {
@@ -117,6 +122,23 @@ void throw_os_error_text(const char* message) {
   Ref text = Ref::checked(PyUnicode_FromString(message));
   raise_with_single_text(PyExc_OSError, text.get());
   throw ErrorAlreadySet{};
+}
+
+}  // namespace tarvo::py
+
+namespace tarvo::py {
+
+bool pending_signals_raised() noexcept {
+  const PyGILState_STATE gil = PyGILState_Ensure();
+  const bool raised = PyErr_CheckSignals() < 0;
+  PyGILState_Release(gil);
+  return raised;
+}
+
+StopCheck stop_on_signals() {
+  return [asking = std::this_thread::get_id()] {
+    return std::this_thread::get_id() == asking && pending_signals_raised();
+  };
 }
 
 }  // namespace tarvo::py

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "interrupted.hpp"
 #include "lib_handle.hpp"
 
 namespace tarvo::py {
@@ -30,6 +31,15 @@ Result guarded(Result failure, Body&& body) noexcept {
     return failure;
   }
 }
+
+// From work running without the interpreter lock: takes the lock and runs the signal handlers
+// that are due (only the main thread has any); true when one raised, its exception left set.
+bool pending_signals_raised() noexcept;
+
+// A stop check for long native work started on this thread: true once a signal handler raised
+// (Ctrl-C), its exception left set for the Interrupted that the work then throws. Asked on any
+// other thread, it never stops and never waits for the interpreter lock.
+StopCheck stop_on_signals();
 
 // Attaches "while processing '{parameter}'" to the pending exception through add_note; where
 // that is impossible (no notes on this interpreter) the exception is left as it is.

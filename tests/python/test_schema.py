@@ -1,7 +1,10 @@
 """tests/python/test_schema.py: related tables: references hold, rows stand alone, households are families."""
+import _thread
 import collections
 import datetime
 import pickle
+import threading
+import time
 
 import pytest
 
@@ -160,3 +163,20 @@ def test_a_stopped_write_leaves_the_previous_tables(schema, tmp_path, stop):
         other.write(tmp_path, format="csv", progress=hook if stop == "interrupt" else None)
     after = {p.name: (p.read_bytes() if p.is_file() else None) for p in tmp_path.iterdir()}
     assert after == before
+
+
+def test_a_huge_parent_table_is_refused_or_interrupted():
+    def schema(parents):
+        return Schema({"p": Table({"id": "row"}, rows=parents),
+                       "c": Table({"x": "ref:p.id"}, parent="p", per_parent="1:3")}, seed=1)
+
+    with pytest.raises(ValueError, match=r"index of 1000000000000000 parents would take [\d.]+ GiB"):
+        schema(10**15)
+    # interrupt_main stands for Ctrl-C: the index of 10^11 parents takes minutes to build.
+    timer = threading.Timer(0.3, _thread.interrupt_main)
+    started = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        schema(10**11)
+    timer.join()
+    assert time.monotonic() - started < 30

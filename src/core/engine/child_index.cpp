@@ -1,10 +1,17 @@
 // src/core/engine/child_index.cpp: building the block starts, and finding a child's parent.
 #include "engine/child_index.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "kinds/definition_error.hpp"
 #include "panic.hpp"
 
 namespace tarvo {
@@ -39,15 +46,55 @@ BlockCaches& block_caches() {
 }  // namespace
 
 ChildIndex::ChildIndex(const PhiloxKey& parent_key, std::uint64_t stream, std::uint64_t parents,
-                       census::AliasTable counts, std::uint32_t least)
+                       census::AliasTable counts, std::uint32_t least, const StopCheck& stop)
     : key_(parent_key), stream_(stream), parents_(parents), counts_(std::move(counts)), least_(least) {
-  starts_.reserve(parents / kBlock + 1);
-  PhiloxBlock words{};
-  for (std::uint64_t p = 0; p < parents; ++p) {
-    if (p % kBlock == 0) starts_.push_back(children_);
-    if (p % 4 == 0) words = philox4x64_10({p / 4, 0, stream_, kCountLane}, key_);
-    children_ += least_ + counts_.sample_word(words[p % 4]);
+  const std::uint64_t blocks = parents / kBlock + (parents % kBlock != 0 ? 1 : 0);
+  refuse_past_memory(parents, blocks * sizeof(std::uint64_t));
+  if (blocks == 0) return;
+  starts_.assign(blocks, 0);
+  // Each block's children are counted apart (starts_[b + 1] holds block b's until the running
+  // sum replaces it), by all cores a round at a time; between rounds the caller may stop.
+  const unsigned workers = std::max(1u, std::min(std::thread::hardware_concurrency(), 64u));
+  constexpr std::uint64_t kRoundBlocks = 4096;  // about 4 million parents
+  for (std::uint64_t first = 0; first < blocks; first += kRoundBlocks * workers) {
+    if (stop && stop()) throw Interrupted{};
+    const std::uint64_t end = std::min(blocks, first + kRoundBlocks * workers);
+    auto count_blocks = [&](unsigned worker) {
+      for (std::uint64_t b = first + worker; b < end; b += workers) {
+        const std::uint64_t last = std::min(parents, (b + 1) * kBlock);
+        std::uint64_t sum = 0;
+        PhiloxBlock words{};
+        for (std::uint64_t p = b * kBlock; p < last; ++p) {
+          if (p % 4 == 0) words = philox4x64_10({p / 4, 0, stream_, kCountLane}, key_);
+          sum += least_ + counts_.sample_word(words[p % 4]);
+        }
+        if (b + 1 < blocks) starts_[b + 1] = sum;
+        else children_ = sum;  // the last block's children, added to its start below
+      }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers && first + w < end; ++w) threads.emplace_back(count_blocks, w);
+    count_blocks(0);
+    for (std::thread& thread : threads) thread.join();
   }
+  for (std::uint64_t b = 1; b < blocks; ++b) starts_[b] += starts_[b - 1];
+  children_ += starts_[blocks - 1];
+}
+
+void ChildIndex::refuse_past_memory(std::uint64_t parents, std::uint64_t bytes) {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || page <= 0) return;
+  const auto memory = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page);
+  if (bytes <= memory / 2) return;
+  auto gib = [](std::uint64_t b) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(b) / (1u << 30));
+    return std::string(text);
+  };
+  throw DefinitionError("parent: the index of " + std::to_string(parents) +
+                        " parents would take " + gib(bytes) + ", more than half of this " +
+                        "machine's " + gib(memory) + " of memory");
 }
 
 std::uint32_t ChildIndex::count_at(const PhiloxKey& parent_key, std::uint64_t stream,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "census/alias_table.hpp"
+#include "interrupted.hpp"
 #include "random/philox.hpp"
 
 namespace tarvo {
@@ -20,9 +21,11 @@ class ChildIndex {
   static constexpr std::uint64_t kBlock = 1024;
 
   // Children per parent: `least` + outcome of `counts`. Every parent's count is drawn once here,
-  // a few nanoseconds each.
+  // a few nanoseconds each, on every core; `stop` is asked between rounds of blocks on the
+  // calling thread, and a true answer throws Interrupted. An index that would take more than
+  // half of this machine's memory is refused first (DefinitionError, with what it would need).
   ChildIndex(const PhiloxKey& parent_key, std::uint64_t stream, std::uint64_t parents,
-             census::AliasTable counts, std::uint32_t least);
+             census::AliasTable counts, std::uint32_t least, const StopCheck& stop = {});
 
   std::uint64_t parents() const noexcept { return parents_; }
   std::uint64_t children() const noexcept { return children_; }
@@ -46,6 +49,8 @@ class ChildIndex {
   Place locate(std::uint64_t child) const;
 
  private:
+  static void refuse_past_memory(std::uint64_t parents, std::uint64_t bytes);
+
   PhiloxKey key_;
   std::uint64_t stream_;
   std::uint64_t parents_;

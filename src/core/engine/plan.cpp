@@ -246,10 +246,11 @@ Plan make_plan(std::span<const std::pair<std::string, std::string>> columns,
                            (std::uint64_t{1} << 63);
       auto index = households
                        ? std::make_shared<const ChildIndex>(parent->plan->key, stream, parent->rows,
-                                                            census::census_population().household_size, 1)
+                                                            census::census_population().household_size, 1,
+                                                            table->stop)
                        : std::make_shared<const ChildIndex>(parent->plan->key, stream, parent->rows,
                                                             table->children->counts,
-                                                            table->children->least);
+                                                            table->children->least, table->stop);
       plan.row_count = index->children();
       auto relation = std::make_shared<const Relation>(table->children->parent,
                                                        table->children->parent, parent->plan,

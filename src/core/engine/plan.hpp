@@ -117,6 +117,8 @@ struct TableContext {
     bool households = false;
   };
   std::optional<Children> children;
+  // Asked while a one to many index is built (Ctrl-C reaches a schema of a billion parents).
+  StopCheck stop;
 };
 
 // The key of table `name` of a schema whose key is `schema`: Philox at {"table", FNV-1a(name),
