@@ -50,6 +50,11 @@ def test_weighted_choice_follows_its_weights_and_never_draws_a_zero():
     assert abs(counts["a"] / 20000 - 0.6) < 0.015 and abs(counts["d"] / 20000 - 0.1) < 0.01
 
 
+def test_weights_whose_sum_overflows_keep_their_shares():
+    counts = collections.Counter(values("choice:a=1e308,b=1e308,c=0", 4000))
+    assert set(counts) == {"a", "b"} and abs(counts["a"] / 4000 - 0.5) < 0.03
+
+
 def test_nulls_leave_the_other_cells_as_they_were():
     plain = dataset({"c": "email", "d": "money:0:9"}).rows(4000)
     sparse = dataset({"c": "email;nulls=0.3", "d": tarvo.Column("money:0:9", nulls=0.5)}).rows(4000)

@@ -42,6 +42,9 @@ std::vector<std::string_view> closest_kinds(std::string_view name) {
   const std::size_t limit = std::max<std::size_t>(2, name.size() / 3);
   std::vector<Candidate> candidates;
   for (const KindDescriptor& kind : kind_registry()) {
+    // No kind within the limit of a name half as long again as the kind (the distance is at
+    // least the difference of lengths): skipped, so a huge name is refused at once.
+    if (2 * name.size() > 3 * kind.name.size()) continue;
     std::size_t distance = edit_distance(name, kind.name);
     if (name.size() >= 3 && kind.name.find(name) != std::string_view::npos) {
       distance = std::min(distance, limit);

@@ -1,4 +1,5 @@
 // src/core/kinds/families/choice.cpp: choice (and list): one of the caller's options, weighted or not.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -91,12 +92,18 @@ std::string unescaped(std::string_view text) {
 
 // Integer weights are kept exactly while they fit the table; others are scaled to 2^31 in all,
 // which keeps every share within 2^-31 of the one written.
-std::vector<std::uint64_t> table_weights(const KindArgs& args, const std::vector<double>& weights) {
+std::vector<std::uint64_t> table_weights(const KindArgs& args, std::vector<double> weights) {
   double total = 0;
   bool whole = true;
   for (double w : weights) {
     total += w;
     whole = whole && w == std::floor(w);
+  }
+  if (std::isinf(total)) {
+    // Finite weights whose sum overflows (1e308 twice): the same shares, over the largest.
+    const double largest = *std::max_element(weights.begin(), weights.end());
+    total = 0;
+    for (double& w : weights) total += (w /= largest);
   }
   if (!(total > 0)) fail(args, "the weights are all zero");
   std::vector<std::uint64_t> out;
