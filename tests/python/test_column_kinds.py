@@ -112,6 +112,19 @@ def test_ages_narrow_the_people_and_key_them():
     assert narrow.rows(20) != wide.rows(20)
 
 
+@pytest.mark.parametrize("profile, youngest", [("census", 0), ("census-1", 18), ("uniform", 18)])
+def test_a_profile_refuses_ages_it_has_no_people_for(profile, youngest):
+    # Only the census profile has children; the others' people are adults, who marry and work.
+    edge = dataset({"age": "age"}, profile=profile, ages=(youngest, youngest))
+    assert {r["age"] for r in edge.rows(200)} == {youngest}
+    for ages in [(youngest, 101)] + ([(youngest - 1, youngest)] if youngest else []):
+        with pytest.raises(tarvo.DefinitionError) as caught:
+            dataset({"age": "age"}, profile=profile, ages=ages)
+        assert (caught.value.argument, str(caught.value)) == (
+            "ages", f"ages: the {profile} profile draws ages {youngest} to 100, "
+                    f"not {ages[0]} to {ages[1]}")
+
+
 TYPED = {"n": "row:1", "b": "bool:0.5;nulls=0.2", "m": "money:-5:5", "d": "date:-2y:0d",
          "t": "datetime:-2y:0d;nulls=0.1", "h": "time", "s": "pattern:??-#;nulls=0.3",
          "a": "address;nulls=0.2", "i": "int:-3:3;nulls=0.5"}
