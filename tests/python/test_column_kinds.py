@@ -11,8 +11,11 @@ import re
 import unicodedata
 
 import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import tarvo
+from tarvo._column import escape_option
 
 AS_OF = datetime.date(2024, 2, 29)
 
@@ -70,6 +73,17 @@ def test_a_template_reads_the_rows_own_values():
         folded = unicodedata.normalize("NFKD", row["last"].lower()).encode("ascii", "ignore")
         slug = re.sub(r"[^a-z0-9]+", "-", folded.decode()).strip("-")
         assert rest.endswith(" " + slug)
+
+
+@settings(max_examples=300, deadline=None, database=None)
+@given(text=st.text(st.characters(categories=("L", "M", "N", "P", "S")), min_size=1,
+                    max_size=12),
+       width=st.integers(1, 64))
+def test_zfill_pads_to_a_width_of_characters_as_str_zfill_does(text, width):
+    # The text is not the first option, which would name a values file if it began with '@'.
+    row = tarvo.Dataset({"a": f"choice:never=0,{escape_option(text)}=1",
+                         "z": f"template:{{a|zfill:{width}}}"}, seed=1).rows(1)[0]
+    assert row["z"] == text.zfill(width)
 
 
 def test_patterns_keep_their_literals_and_classes():
