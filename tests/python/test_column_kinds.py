@@ -118,6 +118,17 @@ def test_values_file_becomes_part_of_the_definition(tmp_path):
         "Gold", "Bronze, plain", None}
 
 
+VALUES_FILE_NAMED = {"text": lambda path: f"choice:@{path}",
+                     "Column": lambda path: tarvo.Column("choice", values_file=path)}
+
+
+@pytest.mark.parametrize("named", VALUES_FILE_NAMED.values(), ids=VALUES_FILE_NAMED.keys())
+def test_a_values_file_s_byte_order_mark_is_no_part_of_its_first_option(tmp_path, named):
+    path = tmp_path / "tiers.txt"
+    path.write_text("Gold\t1\nSilver\t2\n", encoding="utf-8-sig")  # as some Windows editors save it
+    assert dataset({"tier": named(path)}).columns["tier"] == "choice:Gold=1,Silver=2"
+
+
 def test_ages_narrow_the_people_and_key_them():
     wide = dataset({"age": "age", "name": "full_name"})
     narrow = dataset({"age": "age", "name": "full_name"}, ages=(30, 34))
