@@ -105,6 +105,9 @@ def expand_values_file(text: str, base: str | os.PathLike[str] | None = None) ->
     if kind not in _CHOICE_KINDS or not rest.startswith("@"):
         return text
     path, semicolon, options = split_options(rest[1:])
+    # A ';' in the path is written '\;', as everywhere in a kind, so that it starts no option.
+    # Every other backslash is the path's own, as on Windows.
+    path = path.replace("\\;", ";")
     if not path:
         raise ValueError(f"{shown(text)}: name the values file after '@'")
     if base is not None and not os.path.isabs(path):

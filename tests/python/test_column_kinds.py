@@ -129,6 +129,19 @@ def test_a_values_file_s_byte_order_mark_is_no_part_of_its_first_option(tmp_path
     assert dataset({"tier": named(path)}).columns["tier"] == "choice:Gold=1,Silver=2"
 
 
+@pytest.mark.parametrize("nulls", [0.0, 0.5])
+def test_a_values_file_s_semicolons_are_written_escaped(tmp_path, nulls):
+    path = tmp_path / "tiers;2026;final.txt"
+    path.write_text("Gold\nSilver\n", encoding="utf-8")
+    column = tarvo.Column("choice:@" + str(path).replace(";", "\\;"), nulls=nulls)
+    options = f";nulls={nulls}" if nulls else ""
+    for definition in (column, column.text()):
+        assert dataset({"tier": definition}).columns["tier"] == "choice:Gold,Silver" + options
+    path.unlink()  # told by its own name
+    with pytest.raises(ValueError, match=re.escape(f"{path}: cannot read the values")):
+        dataset({"tier": column})
+
+
 def test_ages_narrow_the_people_and_key_them():
     wide = dataset({"age": "age", "name": "full_name"})
     narrow = dataset({"age": "age", "name": "full_name"}, ages=(30, 34))
