@@ -21,7 +21,7 @@ def shown(text: str) -> str:
 
 class DefinitionError(ValueError):
     """A data set's definition is refused; `argument` names the part at fault: "columns",
-    "seed", "as_of", "profile" or "unique"."""
+    "seed", "as_of", "profile", "unique" or "ages"."""
 
     def __init__(self, argument: str, message: str) -> None:
         super().__init__(message)

@@ -58,9 +58,10 @@ def read_values_file(path: str | os.PathLike[str]) -> str:
     """The options of a values file, in the text of a choice's parameters.
 
     One option a line; a line may end with a tab and its weight, and then every line must.
-    Blank lines are skipped; the options are trimmed as a choice trims them."""
+    Blank lines are skipped; the options are trimmed as a choice trims them. A leading byte
+    order mark, which some Windows editors write, is no part of the first option."""
     try:
-        with open(path, encoding="utf-8") as file:
+        with open(path, encoding="utf-8-sig") as file:
             lines = file.read().splitlines()
     except OSError as error:
         raise ValueError(f"{os.fspath(path)}: cannot read the values: "
@@ -104,6 +105,9 @@ def expand_values_file(text: str, base: str | os.PathLike[str] | None = None) ->
     if kind not in _CHOICE_KINDS or not rest.startswith("@"):
         return text
     path, semicolon, options = split_options(rest[1:])
+    # A ';' in the path is written '\;', as everywhere in a kind, so that it starts no option.
+    # Every other backslash is the path's own, as on Windows.
+    path = path.replace("\\;", ";")
     if not path:
         raise ValueError(f"{shown(text)}: name the values file after '@'")
     if base is not None and not os.path.isabs(path):

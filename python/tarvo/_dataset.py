@@ -109,14 +109,8 @@ class Dataset:
         try:
             self._engine = _engine.Engine(*engine_args, list(unique), ages, table)
         except ValueError as exc:
-            # The engine reads columns and unique names together; which of them is at fault is
-            # told by trying the columns alone (only on this error path).
-            try:
-                _engine.Engine(*engine_args, [], ages, table)
-                argument = "unique"
-            except ValueError:
-                argument = "columns"
-            raise DefinitionError(argument, str(exc)) from None
+            raise DefinitionError(_at_fault(pairs, engine_args[1:], ages, table),
+                                  str(exc)) from None
         self._schema = schema  # (Schema, table name) for a table of a schema
         self._columns = dict(pairs)
         self._seed = seed
@@ -393,6 +387,23 @@ def _table_of(schema: Any, name: str) -> Dataset:
 def _rebuild(columns: dict[str, str], seed: int, as_of: datetime.date, profile: Profile,
              unique: tuple[str, ...] = (), ages: tuple[int, int] | None = None) -> Dataset:
     return Dataset(columns, seed=seed, as_of=as_of, profile=profile, unique=unique, ages=ages)
+
+
+def _at_fault(columns: list[tuple[str, str]], settings: tuple[int, int, int, int, int, str],
+              ages: tuple[int, int] | None, table: Any) -> str:
+    """Which argument of a definition the engine refused: it reads the profile's ages before the
+    columns, and the unique names with them, so the parts are tried alone (only on this error
+    path)."""
+    def refused(columns: list[tuple[str, str]], ages: tuple[int, int] | None) -> bool:
+        try:
+            _engine.Engine(columns, *settings, [], ages, table)
+        except ValueError:
+            return True
+        return False
+
+    if ages is not None and refused([], ages) and not refused([], None):
+        return "ages"
+    return "columns" if refused(columns, ages) else "unique"
 
 
 def _age_range(ages: object) -> tuple[int, int]:

@@ -12,12 +12,16 @@ from types import ModuleType
 from typing import Any, Optional
 
 import tarvo._engine as _engine
-from tarvo._database import DatabaseUrl, TableExistsError
+from tarvo._database import DatabaseError, DatabaseUrl, TableExistsError
 from tarvo._source import RowSource
 from tarvo._sql_types import sql_types
 
 # Rows per executemany: the dicts of one batch are made, converted and dropped together.
 BATCH_ROWS = 16384
+# How long a load waits for another connection's write transaction on the file to end: loads
+# started together into one file take turns, each holding the file for its whole load, and one
+# that waits longer is most likely blocked by a connection that was left open.
+LOCK_WAIT_SECONDS = 300.0
 Progress = Optional[Callable[[int], object]]
 
 
@@ -136,6 +140,9 @@ def session(target: DatabaseUrl, path: str, *, fresh: bool,
     committed = False
     cursor = Cursor(connection.cursor(), drivers[1] if drivers is not None else None)
     try:
+        # Set on every connection alike: sqlite3 would otherwise wait 5 s and ADBC's driver not
+        # at all, so a load that finds the file busy with another's would fail at once.
+        cursor.execute(f"PRAGMA busy_timeout = {round(LOCK_WAIT_SECONDS * 1000)}")
         if fresh:
             # For a file no one else sees until it is complete and synced (see into_file): a
             # rollback journal could only restore a file that is thrown away on failure, and a
@@ -148,6 +155,9 @@ def session(target: DatabaseUrl, path: str, *, fresh: bool,
         cursor.execute("COMMIT")
         committed = True
     except errors as exc:
+        if "database is locked" in str(exc):  # SQLite's text for SQLITE_BUSY, in either driver
+            raise DatabaseError(f"{target.shown}: another connection kept the file locked for "
+                                f"more than {LOCK_WAIT_SECONDS:g} s (database is locked)") from None
         raise target.error(exc) from None
     finally:
         if not committed:

@@ -22,6 +22,9 @@ Plan every_kind_plan(std::string_view profile) {
     if (kind.parameters.empty() && !kind.schema_only) columns.emplace_back(kind.name, kind.name);
   }
   columns.emplace_back("choice", "choice:a,bbbbbbb,cc");
+  // zfill pads by characters: to more bytes than its width where they take several.
+  columns.emplace_back("snowmen", "choice:\u00f1,\u2603\u2603");
+  columns.emplace_back("padded", "template:{snowmen|zfill:5}");
   return make_plan(columns, 1, 2, CivilDate{2026, 1, 1}, make_profile(profile));
 }
 

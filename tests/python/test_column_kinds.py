@@ -11,8 +11,11 @@ import re
 import unicodedata
 
 import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import tarvo
+from tarvo._column import escape_option
 
 AS_OF = datetime.date(2024, 2, 29)
 
@@ -77,6 +80,17 @@ def test_a_template_reads_the_rows_own_values():
         assert rest.endswith(" " + slug)
 
 
+@settings(max_examples=300, deadline=None, database=None)
+@given(text=st.text(st.characters(categories=("L", "M", "N", "P", "S")), min_size=1,
+                    max_size=12),
+       width=st.integers(1, 64))
+def test_zfill_pads_to_a_width_of_characters_as_str_zfill_does(text, width):
+    # The text is not the first option, which would name a values file if it began with '@'.
+    row = tarvo.Dataset({"a": f"choice:never=0,{escape_option(text)}=1",
+                         "z": f"template:{{a|zfill:{width}}}"}, seed=1).rows(1)[0]
+    assert row["z"] == text.zfill(width)
+
+
 def test_patterns_keep_their_literals_and_classes():
     assert all(re.fullmatch(r"ORD-\d{4}-[A-Z]{3}[A-Z0-9]#;", v)
                for v in values("pattern:ORD-####-???*\\#\\;"))
@@ -109,12 +123,49 @@ def test_values_file_becomes_part_of_the_definition(tmp_path):
         "Gold", "Bronze, plain", None}
 
 
+VALUES_FILE_NAMED = {"text": lambda path: f"choice:@{path}",
+                     "Column": lambda path: tarvo.Column("choice", values_file=path)}
+
+
+@pytest.mark.parametrize("named", VALUES_FILE_NAMED.values(), ids=VALUES_FILE_NAMED.keys())
+def test_a_values_file_s_byte_order_mark_is_no_part_of_its_first_option(tmp_path, named):
+    path = tmp_path / "tiers.txt"
+    path.write_text("Gold\t1\nSilver\t2\n", encoding="utf-8-sig")  # as some Windows editors save it
+    assert dataset({"tier": named(path)}).columns["tier"] == "choice:Gold=1,Silver=2"
+
+
+@pytest.mark.parametrize("nulls", [0.0, 0.5])
+def test_a_values_file_s_semicolons_are_written_escaped(tmp_path, nulls):
+    path = tmp_path / "tiers;2026;final.txt"
+    path.write_text("Gold\nSilver\n", encoding="utf-8")
+    column = tarvo.Column("choice:@" + str(path).replace(";", "\\;"), nulls=nulls)
+    options = f";nulls={nulls}" if nulls else ""
+    for definition in (column, column.text()):
+        assert dataset({"tier": definition}).columns["tier"] == "choice:Gold,Silver" + options
+    path.unlink()  # told by its own name
+    with pytest.raises(ValueError, match=re.escape(f"{path}: cannot read the values")):
+        dataset({"tier": column})
+
+
 def test_ages_narrow_the_people_and_key_them():
     wide = dataset({"age": "age", "name": "full_name"})
     narrow = dataset({"age": "age", "name": "full_name"}, ages=(30, 34))
     assert {r["age"] for r in narrow.rows(2000)} == set(range(30, 35))
     assert dataset({"age": "age"}, ages=(18, 100)).rows(50) == dataset({"age": "age"}).rows(50)
     assert narrow.rows(20) != wide.rows(20)
+
+
+@pytest.mark.parametrize("profile, youngest", [("census", 0), ("census-1", 18), ("uniform", 18)])
+def test_a_profile_refuses_ages_it_has_no_people_for(profile, youngest):
+    # Only the census profile has children; the others' people are adults, who marry and work.
+    edge = dataset({"age": "age"}, profile=profile, ages=(youngest, youngest))
+    assert {r["age"] for r in edge.rows(200)} == {youngest}
+    for ages in [(youngest, 101)] + ([(youngest - 1, youngest)] if youngest else []):
+        with pytest.raises(tarvo.DefinitionError) as caught:
+            dataset({"age": "age"}, profile=profile, ages=ages)
+        assert (caught.value.argument, str(caught.value)) == (
+            "ages", f"ages: the {profile} profile draws ages {youngest} to 100, "
+                    f"not {ages[0]} to {ages[1]}")
 
 
 TYPED = {"n": "row:1", "b": "bool:0.5;nulls=0.2", "m": "money:-5:5", "d": "date:-2y:0d",

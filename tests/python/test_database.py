@@ -284,6 +284,103 @@ def test_a_new_sqlite_file_made_by_another_load_meanwhile_is_loaded_and_kept(tmp
     assert sorted(p.name for p in tmp_path.iterdir()) == ["new.db"]
 
 
+# Another process's write transaction on a SQLite file, until it reads its standard input to
+# the end: SQLite's locks are the operating system's, which a process never contends for with
+# itself (tarvo's ADBC driver brings a SQLite of its own, blind to the sqlite3 module's locks).
+HOLD_WRITE_LOCK = ("import sqlite3, sys; c = sqlite3.connect(sys.argv[1], isolation_level=None); "
+                   "c.execute('BEGIN IMMEDIATE'); print('held', flush=True); sys.stdin.read(); "
+                   "c.execute('COMMIT')")
+
+
+@contextlib.contextmanager
+def write_lock(path):
+    holder = subprocess.Popen([sys.executable, "-c", HOLD_WRITE_LOCK, str(path)],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        assert holder.stdout.readline() == "held\n"
+        yield
+    finally:
+        holder.stdin.close()
+        assert holder.wait(30) == 0
+
+
+@pytest.fixture(params=["adbc", "sqlite3"])
+def sqlite_driver(request, monkeypatch):
+    if request.param == "adbc":
+        pytest.importorskip("adbc_driver_sqlite")
+    else:  # as where the sqlite extra is not installed
+        monkeypatch.setitem(sys.modules, "adbc_driver_sqlite.dbapi", None)
+
+
+# Each appends ten rows to table "t"; a schema's table has no key that a second load would repeat.
+APPENDS = {
+    "dataset": lambda url: tarvo.Dataset({"n": "int"}, seed=1).to_database(
+        url, "t", 10, if_exists="append"),
+    "schema": lambda url: tarvo.Schema({"t": tarvo.Table({"n": "int"}, rows=10)}, seed=1)
+    .to_database(url, if_exists="append"),
+}
+
+
+@pytest.mark.parametrize("load", APPENDS.values(), ids=APPENDS.keys())
+def test_loads_started_together_into_a_new_sqlite_file_all_land(tmp_path, monkeypatch,
+                                                                 sqlite_driver, load):
+    from tarvo import _sqlite
+    path, link, session = tmp_path / "new.db", _sqlite.os.link, _sqlite.session
+    url, waiting, held = f"sqlite:///{path}", threading.Semaphore(0), contextlib.ExitStack()
+
+    def link_while_locked(source, destination):
+        # The first file to be linked is locked before it has its name, so the other two loads
+        # find it locked, and stay so until both are at it.
+        monkeypatch.setattr(_sqlite.os, "link", link)
+        held.enter_context(write_lock(source))
+        link(source, destination)
+
+    def watched(target, file, **options):
+        if not options["fresh"]:
+            waiting.release()
+        return session(target, file, **options)
+
+    monkeypatch.setattr(_sqlite.os, "link", link_while_locked)
+    monkeypatch.setattr(_sqlite, "session", watched)
+    errors = []
+
+    def run():
+        try:
+            load(url)
+        except Exception as exc:  # noqa: BLE001 -- told below
+            errors.append(exc)
+
+    threads = [threading.Thread(target=run) for _ in range(3)]
+    for thread in threads:
+        thread.start()
+    try:
+        for _ in range(2):
+            assert waiting.acquire(timeout=60)
+        time.sleep(0.5)  # from the Python call into SQLite's attempt at the lock
+    finally:
+        held.close()
+        for thread in threads:
+            thread.join(60)
+    assert errors == []
+    with contextlib.closing(sqlite3.connect(path)) as connection:
+        assert connection.execute("SELECT count(*) FROM t").fetchone() == (30,)
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["new.db"]
+
+
+@pytest.mark.parametrize("load", APPENDS.values(), ids=APPENDS.keys())
+def test_a_sqlite_file_locked_past_the_wait_is_told_in_one_line(tmp_path, monkeypatch,
+                                                                sqlite_driver, load):
+    from tarvo import _sqlite
+    monkeypatch.setattr(_sqlite, "LOCK_WAIT_SECONDS", 0.2, raising=False)
+    path = tmp_path / "busy.db"
+    with contextlib.closing(sqlite3.connect(path)) as connection:
+        connection.execute("CREATE TABLE t (n BIGINT)")
+    with write_lock(path), pytest.raises(DatabaseError) as caught:
+        load(f"sqlite:///{path}")
+    assert str(caught.value) == (f"sqlite:///{path}: another connection kept the file locked "
+                                 "for more than 0.2 s (database is locked)")
+
+
 def test_an_in_memory_sqlite_database_is_refused():
     with pytest.raises(ValueError, match="in-memory"):
         DATASET.to_database("sqlite:///:memory:", "t", 1)

@@ -233,10 +233,12 @@ std::shared_ptr<const Profile> make_profile(std::string_view name, std::optional
     throw DefinitionError("profile must be 'census', 'census-1' or 'uniform', not '" +
                     std::string(name) + "'");
   }
-  // The figures behind census-1's ages start at 18; the others draw any age from 0.
-  const AgeRange widest = id == ProfileId::Census1
-                              ? AgeRange{census::kYoungestAge, census::kOldestAge}
-                              : AgeRange{0, census::kOldestAge};
+  // Only the census profile has children: a child of it is single, with no TIN or e-mail. The
+  // figures behind census-1's ages start at 18, and the uniform profile draws anyone's civil
+  // status, occupation and TIN alike, as only an adult can have them.
+  const AgeRange widest = id == ProfileId::Census
+                              ? AgeRange{0, census::kOldestAge}
+                              : AgeRange{census::kYoungestAge, census::kOldestAge};
   const AgeRange range = ages.value_or(default_ages(id));
   if (range.youngest > range.oldest) {
     throw DefinitionError("ages: the youngest age " + std::to_string(range.youngest) +

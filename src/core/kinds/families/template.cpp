@@ -105,11 +105,23 @@ void apply(const FilterStep& step, std::string& text) {
       return;
     }
     case Filter::Zfill: {
+      // As Python's str.zfill, the width is of characters: ñ is one, though UTF-8 takes two
+      // bytes for it, so only the bytes that start a character are counted.
       const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-      if (text.size() < step.width) text.insert(sign, step.width - text.size(), '0');
+      const auto characters = static_cast<std::size_t>(
+          std::count_if(text.begin(), text.end(),
+                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+      if (characters < step.width) text.insert(sign, step.width - characters, '0');
       return;
     }
   }
+}
+
+// The most bytes zfill:width makes of a text of at most `bytes` bytes. A text it pads has c <
+// width characters, so at most 4c bytes (UTF-8 takes four at most), and gains width - c zeros:
+// at most min(bytes, 4c) + width - c, which is below both bytes + width and 4 * width.
+std::size_t zfilled_bound(std::size_t bytes, std::size_t width) {
+  return std::max(bytes, std::min(bytes + width, 4 * width));
 }
 
 // The most bytes a field's text can take before its filters.
@@ -295,7 +307,7 @@ std::shared_ptr<const Drawer> strict_template(const KindArgs& args) {
       field.filters.push_back(read_filter(args, inside.substr(at + 1, next - at - 1)));
       const FilterStep& step = field.filters.back();
       if (step.filter == Filter::Initial) bound = std::min<std::size_t>(bound, 4);
-      if (step.filter == Filter::Zfill) bound = std::max(bound, step.width);
+      if (step.filter == Filter::Zfill) bound = zfilled_bound(bound, step.width);
       at = next;
     }
     longest += bound;
