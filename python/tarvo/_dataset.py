@@ -7,7 +7,7 @@ import os
 import secrets
 import sys
 from collections.abc import Callable, Iterable, Iterator, Mapping
-from typing import Any, BinaryIO, Literal, Union
+from typing import Any, Literal, Union
 
 from tarvo import _database, _engine, _output, _parquet
 from tarvo._column import Column, ColumnDefinition, column_text, split_options
@@ -210,7 +210,14 @@ class Dataset:
         with self._progress(progress, rows) as report:
             if _output.is_path(target):
                 with _output.open_for_rows(target) as stream:  # type: ignore[arg-type]
-                    self._write_file(stream, fmt, rows, start, threads, report)
+                    if fmt == "parquet":
+                        _parquet.write_parquet(self, stream, rows, start=start, threads=threads,
+                                               progress=report)
+                    else:
+                        # A file of our own is written by descriptor, without the interpreter
+                        # lock.
+                        self._engine.write(stream.fileno(), fmt, start, rows, threads,
+                                           _CHUNK_ROWS, report)
                 return
             # A caller's file object through its write(), so that its own buffering and position
             # stay right; it may take part of a piece and say so: the rest follows.
@@ -221,16 +228,6 @@ class Dataset:
             else:
                 self.stream_bytes(whole.write, fmt, rows, start=start, threads=threads,
                                   progress=report)
-
-    def _write_file(self, stream: BinaryIO, fmt: str, rows: int, start: int, threads: int,
-                    report: Callable[[int], object] | None) -> None:
-        """Rows into a file of our own (a temporary one, put in place by the caller)."""
-        if fmt == "parquet":
-            _parquet.write_parquet(self, stream, rows, start=start, threads=threads,
-                                   progress=report)
-        else:
-            # Written by descriptor, without the interpreter lock.
-            self._engine.write(stream.fileno(), fmt, start, rows, threads, _CHUNK_ROWS, report)
 
     def stream_bytes(self, write: Callable[[bytes], object], format: str, rows: int, *,
                      start: int = 0, threads: int | None = None,

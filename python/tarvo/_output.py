@@ -102,25 +102,6 @@ class Output:
             except PermissionError:
                 pass  # only root may give a file away; the mode still carries over
 
-    def finish(self) -> None:
-        """Closes the stream, keeping the complete file under its temporary name until
-        put_in_place: a set of files is finished one by one, then put in place together."""
-        assert self._stream is not None
-        try:
-            self._stream.close()
-        except OSError as exc:
-            self.discard()
-            raise _named(exc, self.path) from None
-
-    def put_in_place(self) -> None:
-        if self._temporary is not None:
-            try:
-                os.replace(self._temporary, self._target)
-            except OSError as exc:
-                self.discard()
-                raise _named(exc, self.path) from None
-            self._temporary = None
-
     def commit(self) -> None:
         """Closes the stream and puts the complete file in place; if either fails (a full disk
         as the last bytes are flushed, a directory made at the name meanwhile), the temporary
@@ -236,36 +217,39 @@ _HELD_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
 
 
 @contextlib.contextmanager
-def open_file_set(paths: Sequence[str]) -> Iterator[Callable[[int], BinaryIO]]:
-    """Streams for several files that end up at their paths together, or not at all: each is
-    written under a temporary name, and only once all are complete are they renamed, with
-    Ctrl-C, SIGTERM and SIGHUP held back meanwhile, so that a folder of related tables holds the
-    previous set or the new one, never a mix. `opened(i)` gives the stream of paths[i]; open
-    them in order, each after the one before is written."""
-    outputs: list[Output] = []
-
-    def opened(index: int) -> BinaryIO:
-        if outputs:
-            outputs[-1].finish()
-        outputs.append(Output(paths[index]))
-        return outputs[-1].open()
-
+def file_set(paths: Sequence[str]) -> Iterator[list[str]]:
+    """Temporary paths, one beside each of `paths`, whose files end up at those paths together,
+    or not at all: once the block has written every one, they are renamed, with Ctrl-C, SIGTERM
+    and SIGHUP held back meanwhile, so that a folder of related tables holds the previous set or
+    the new one, never a mix."""
+    targets = [os.path.realpath(path) if os.path.islink(path) else path for path in paths]
+    temporaries = [os.path.join(os.path.dirname(target),
+                                _temporary_name(os.path.dirname(target), os.path.basename(target)))
+                   for target in targets]
     try:
-        yield opened
-        if outputs:
-            outputs[-1].finish()
+        yield temporaries
+        # What would stop a rename half way is found before the first one.
+        for path, target, temporary in zip(paths, targets, temporaries):
+            try:
+                existing = os.stat(target)
+            except FileNotFoundError:
+                continue
+            if stat.S_ISDIR(existing.st_mode):
+                raise IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR), path)
+            os.chmod(temporary, stat.S_IMODE(existing.st_mode))
         # Held only where signals can be held: the main thread (a worker gets none anyway).
         main = threading.current_thread() is threading.main_thread()
         held = signal.pthread_sigmask(signal.SIG_BLOCK, _HELD_SIGNALS) if main else None
         try:
-            for output in outputs:
-                output.put_in_place()
+            for target, temporary in zip(targets, temporaries):
+                os.replace(temporary, target)
         finally:
             if held is not None:
                 signal.pthread_sigmask(signal.SIG_SETMASK, held)
     except BaseException:
-        for output in outputs:
-            output.discard()
+        for temporary in temporaries:
+            with contextlib.suppress(OSError):
+                os.unlink(temporary)
         raise
 
 

@@ -8,7 +8,7 @@ import secrets
 from collections.abc import Iterable, Mapping
 from typing import Any, Union
 
-from tarvo._checks import shown, thread_count, whole_number
+from tarvo._checks import shown, whole_number
 from tarvo._column import Column, ColumnDefinition, column_text, split_options
 from tarvo._dataset import SEED_BITS, Dataset, Profile
 
@@ -305,21 +305,21 @@ class Schema:
               threads: int | None = None, progress: Any = None) -> dict[str, str]:
         """Writes every table into `folder` (made if missing), one file per table named for it
         (orders.csv); returns the paths. `progress` counts the rows of all the tables."""
-        from tarvo._output import FORMATS, open_file_set
+        from tarvo._output import FORMATS, file_set
         from tarvo._progress import offset, reporter
         if format not in FORMATS:
             raise ValueError(f"format must be one of {', '.join(FORMATS)}, not {shown(format)}")
-        threads = thread_count(threads)
         os.makedirs(folder, exist_ok=True)
         paths = {name: os.path.join(os.fspath(folder), f"{name}.{format}") for name in self._order}
         done = 0
         # The tables reference each other: the folder gets all of this run's files or none, so
         # an interrupted run never leaves new customers beside old orders.
         with reporter(progress, sum(self._row_counts.values()), f"seed {self._seed}") as report, \
-                open_file_set([paths[name] for name in self._order]) as opened:
-            for index, name in enumerate(self._order):
-                self[name]._write_file(opened(index), format, self._row_counts[name], 0, threads,
-                                       offset(report, done))
+                file_set([paths[name] for name in self._order]) as temporaries:
+            for name, temporary in zip(self._order, temporaries):
+                self[name].write(temporary, self._row_counts[name],
+                                 format=format,  # type: ignore[arg-type]
+                                 threads=threads, progress=offset(report, done))
                 done += self._row_counts[name]
         return paths
 
