@@ -71,7 +71,7 @@ def faults(wheel: Path) -> tuple[list[str], str]:
         found.append(f"binds glibc symbol versions under a musl tag: GLIBC_{newest}")
     summary = (f"{wheel.name}: {wheel.stat().st_size / 1e6:.1f} MB, {elf['e_machine']}, "
                f"loads {', '.join(sorted(needed))}; newest glibc symbol {newest}; "
-               "no C++ runtime symbol" if not runtime else "")
+               + ("no C++ runtime symbol" if not runtime else f"{len(runtime)} C++ runtime symbols"))
     return [f"{wheel.name}: {fault}" for fault in found], summary
 
 
